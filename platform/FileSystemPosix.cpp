@@ -1,0 +1,47 @@
+#include "platform/FileSystem.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace qb::fs {
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
+bool DeleteTree(const std::string& path) {
+    std::error_code ec;
+    auto removed = std::filesystem::remove_all(path, ec);
+    return !ec && removed != 0 && removed != static_cast<std::uintmax_t>(-1);
+}
+
+std::string TempDirectory() {
+    std::error_code ec;
+    auto p = std::filesystem::temp_directory_path(ec);
+    return ec ? std::string("/tmp") : p.string();
+}
+
+bool CopyFileTo(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    return !ec;
+}
+
+std::string ExecutableDirectory() {
+    std::error_code ec;
+    auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return "./";
+    return p.parent_path().string() + "/";
+}
+
+}  // namespace qb::fs
