@@ -36,10 +36,12 @@ std::optional<uint64_t> File::Position() {
 }
 
 size_t File::Read(std::span<uint8_t> buffer) {
+    if (buffer.empty()) return 0;
     return std::fread(buffer.data(), 1, buffer.size(), stream_.get());
 }
 
 bool File::Write(std::span<const uint8_t> data) {
+    if (data.empty()) return true;
     return std::fwrite(data.data(), 1, data.size(), stream_.get()) == data.size();
 }
 

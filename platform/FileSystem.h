@@ -11,6 +11,12 @@ bool MakeDirectory(const std::string& path);   // one level, false on failure
 bool DeleteTree(const std::string& path);        // file or whole directory, silently
 std::string TempDirectory();                     // the platform's temporary directory
 bool CopyFileTo(const std::string& from, const std::string& to);  // overwrites
+// An existing file this process may not write: on Windows its read-only
+// attribute is set, elsewhere the permissions deny writing.
+bool IsReadOnlyFile(const std::string& path);
+// Renames `from` to `to`, replacing an existing `to` in one step (same
+// volume). The replaced file's permissions carry over where the platform has them.
+bool RenameOver(const std::string& from, const std::string& to);
 // Directory of the running executable, with a trailing separator.
 std::string ExecutableDirectory();
 

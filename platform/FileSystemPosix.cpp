@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
@@ -35,6 +36,16 @@ bool CopyFileTo(const std::string& from, const std::string& to) {
     std::error_code ec;
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
     return !ec;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    return FileExists(path) && ::access(path.c_str(), W_OK) != 0;
+}
+
+bool RenameOver(const std::string& from, const std::string& to) {
+    struct stat st {};
+    if (::stat(to.c_str(), &st) == 0) ::chmod(from.c_str(), st.st_mode & 07777);
+    return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 std::string ExecutableDirectory() {

@@ -19,7 +19,9 @@ bool IsDirectory(const std::string& path) {
 bool MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
 bool DeleteTree(const std::string& path) {
-    if (path.empty()) return false;
+    // The shell's file operation is built for names below MAX_PATH and some
+    // versions overrun their own buffers past it: refuse those paths here.
+    if (path.empty() || path.size() >= MAX_PATH) return false;
     // The shell wants a list of names ending in two zero bytes; sized to the
     // path so that no length can overrun it.
     std::vector<char> from(path.begin(), path.end());
@@ -40,6 +42,16 @@ std::string TempDirectory() {
 
 bool CopyFileTo(const std::string& from, const std::string& to) {
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY);
+}
+
+// The C runtime's rename refuses an existing target; this does not.
+bool RenameOver(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 std::string ExecutableDirectory() {
