@@ -36,6 +36,11 @@ void MuteMovie(const std::string& path);
 // Exchanges the red and blue bytes: 0x00RRGGBB <-> 0x00BBGGRR.
 uint32_t SwapRedBlue(uint32_t color);
 
+// The first bytes of a movie (enough for its whole header): of the file
+// itself, or of the movie appended to a projector. Empty when unreadable.
+std::vector<uint8_t> ReadMovieHeader(const std::string& path);
+std::vector<uint8_t> ReadProjectorMovieHeader(const std::string& path);
+
 // The in-memory forms the file operations above are built on.
 bool ParseMovieInfo(std::span<const uint8_t> movie, TMovieInfo& info);
 // Returns false when the bytes are not an uncompressed movie (nothing changed).
