@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# ensure [PREFIX]: makes a wine prefix ready for our programs (once), with
+# sound going to ALSA so that a test's asound.conf decides where it ends up.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+cmd=${1:-ensure}
+export WINEPREFIX="${2:-${QB_WINEPREFIX:-$here/../build/wineprefix}}"
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs: nothing of ours needs them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+case "$cmd" in
+ensure)
+    if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.qb-ready-2" ]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1 || true
+        # A crashing program ends instead of waiting in the debugger: tests
+        # must see the crash, not hang until their time-out.
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f >/dev/null 2>&1 || true
+        wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+        wineserver -w
+        touch "$WINEPREFIX/.qb-ready-2"
+    fi
+    ;;
+*)
+    echo "usage: $0 ensure [PREFIX]" >&2
+    exit 2
+    ;;
+esac

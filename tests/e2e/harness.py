@@ -1,0 +1,216 @@
+"""End-to-end harness: one X server and one fresh wine prefix per test run,
+the real quenbrook.exe installed into it, and ways to watch what it does.
+
+Tests wait for windows and files with generous deadlines and never sleep a
+fixed time to let something happen: under wine nothing about timing is
+guaranteed.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+WIN_TREE = os.path.join(ROOT, "build", "win")
+DIST = os.path.join(WIN_TREE, "dist")
+E2E_TOOLS = os.path.join(WIN_TREE, "e2e-tools")
+WORK = os.path.join(ROOT, "build", "e2e")
+
+DEADLINE = 60  # seconds; generous, only ever reached when something is wrong
+
+
+class Deadline(Exception):
+    pass
+
+
+def wait_until(what, check, timeout=DEADLINE, interval=0.1):
+    """Polls check() until it returns something true; raises Deadline."""
+    end = time.monotonic() + timeout
+    while True:
+        value = check()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise Deadline(f"gave up waiting for {what} after {timeout} s")
+        time.sleep(interval)
+
+
+class Installation:
+    """The program's files laid out as installed, in a folder of the prefix."""
+
+    def __init__(self, desktop, name):
+        self.desktop = desktop
+        self.unix_dir = os.path.join(desktop.prefix, "drive_c", "qb", name)
+        self.win_dir = "C:\\qb\\" + name + "\\"
+        if os.path.exists(self.unix_dir):
+            shutil.rmtree(self.unix_dir)
+        shutil.copytree(DIST, self.unix_dir)
+
+    @property
+    def exe(self):
+        return os.path.join(self.unix_dir, "quenbrook.exe")
+
+    def path(self, name):
+        return os.path.join(self.unix_dir, name)
+
+    def start(self, *args):
+        return self.desktop.start(self.exe, *args, cwd=self.unix_dir)
+
+    def run(self, *args, timeout=DEADLINE):
+        return self.desktop.run(self.exe, *args, cwd=self.unix_dir, timeout=timeout)
+
+
+class Desktop:
+    def __init__(self):
+        os.makedirs(WORK, exist_ok=True)
+        self.xvfb = None
+        self.display = os.environ.get("QB_E2E_DISPLAY")
+        if not self.display:
+            self._start_xvfb()
+        self.prefix = os.path.join(WORK, "prefix")
+        if os.path.exists(self.prefix):
+            subprocess.run(["wineserver", "-k"], env=self._env(), stderr=subprocess.DEVNULL)
+            shutil.rmtree(self.prefix)
+        self.sound_file = os.path.join(WORK, "sound.raw")
+        self._write_alsa_config()
+        subprocess.run([os.path.join(ROOT, "scripts", "wine-prefix.sh"), "ensure", self.prefix],
+                       env=self._env(), check=True)
+        self.screenshots = os.path.join(WORK, "screenshots")
+        os.makedirs(self.screenshots, exist_ok=True)
+        self.children = []
+
+    # -- environment -------------------------------------------------------
+    def _start_xvfb(self):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+
+    def _write_alsa_config(self):
+        self.alsa_conf = os.path.join(WORK, "asound.conf")
+        with open(self.alsa_conf, "w") as f:
+            f.write("</usr/share/alsa/alsa.conf>\n"
+                    "pcm.!default {\n"
+                    "  type file\n"
+                    "  slave.pcm \"null\"\n"
+                    f"  file \"{self.sound_file}\"\n"
+                    "  format \"raw\"\n"
+                    "}\n")
+
+    def _env(self):
+        env = dict(os.environ)
+        env.update({
+            "WINEPREFIX": getattr(self, "prefix", os.path.join(WORK, "prefix")),
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "DISPLAY": self.display or "",
+        })
+        if hasattr(self, "alsa_conf"):
+            env["ALSA_CONFIG_PATH"] = self.alsa_conf
+        return env
+
+    # -- programs ----------------------------------------------------------
+    def install(self, name):
+        return Installation(self, name)
+
+    def start(self, exe, *args, cwd=None, stdin=None, stdout=None):
+        p = subprocess.Popen(["wine", exe, *[str(a) for a in args]], cwd=cwd, env=self._env(),
+                             stdin=stdin, stdout=stdout, stderr=subprocess.DEVNULL, text=True)
+        self.children.append(p)
+        return p
+
+    def run(self, exe, *args, cwd=None, timeout=DEADLINE):
+        p = self.start(exe, *args, cwd=cwd)
+        try:
+            return p.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            raise Deadline(f"{os.path.basename(exe)} {' '.join(map(str, args))} still running after {timeout} s")
+
+    def tool(self, name, *args, **kw):
+        return self.start(os.path.join(E2E_TOOLS, name + ".exe"), *args, **kw)
+
+    def stop_programs(self):
+        """Ends every wine program of the run (between tests)."""
+        for p in self.children:
+            if p.poll() is None:
+                p.kill()
+        subprocess.run(["wineserver", "-k"], env=self._env(), stderr=subprocess.DEVNULL)
+        for p in self.children:
+            try:
+                p.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+        self.children = []
+
+    def close(self):
+        self.stop_programs()
+        subprocess.run(["wineserver", "-w"], env=self._env(), stderr=subprocess.DEVNULL, timeout=60)
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait(timeout=10)
+
+    # -- the screen --------------------------------------------------------
+    def _xdotool(self, *args):
+        r = subprocess.run(["xdotool", *args], env=self._env(), capture_output=True, text=True)
+        return r.stdout.split()
+
+    def find_windows(self, name):
+        """X windows whose title matches the regular expression, visible ones only."""
+        return self._xdotool("search", "--onlyvisible", "--name", name)
+
+    def wait_window(self, name, timeout=DEADLINE):
+        return wait_until(f"a window named {name!r}", lambda: self.find_windows(name), timeout)
+
+    def window_titles(self):
+        titles = []
+        for xid in self._xdotool("search", "--onlyvisible", "--name", "."):
+            r = subprocess.run(["xdotool", "getwindowname", xid], env=self._env(), capture_output=True, text=True)
+            titles.append(r.stdout.strip())
+        return titles
+
+    def key(self, *keys, window=None):
+        args = ["key"] + (["--window", window] if window else []) + list(keys)
+        subprocess.run(["xdotool", *args], env=self._env(), check=True)
+
+    def screenshot(self, name):
+        path = os.path.join(self.screenshots, name + ".png")
+        subprocess.run(["import", "-display", self.display, "-window", "root", path], env=self._env(),
+                       stderr=subprocess.DEVNULL)
+        return path
+
+    # -- what the program leaves behind -------------------------------------
+    def reg_query(self, key, value):
+        """A registry value as text, or None when it is not there."""
+        r = subprocess.run(["wine", "reg", "query", key, "/v", value], env=self._env(),
+                           capture_output=True, text=True, errors="replace")
+        for line in r.stdout.splitlines():
+            parts = line.split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == value.lower() and parts[1].startswith("REG_"):
+                return parts[2].strip() if len(parts) == 3 else ""
+        return None
+
+    def system_ini(self):
+        with open(os.path.join(self.prefix, "drive_c", "windows", "system.ini"), "rb") as f:
+            return f.read().decode("latin-1")
+
+    def sound_bytes(self):
+        """Everything wine's sound output has written to the sink so far."""
+        try:
+            with open(self.sound_file, "rb") as f:
+                return f.read()
+        except FileNotFoundError:
+            return b""
+
+    def temp_dir(self):
+        """The Windows temporary directory of the prefix, as a Unix path."""
+        user = os.environ.get("USER") or "root"
+        return os.path.join(self.prefix, "drive_c", "users", user, "Temp")
+DESKTOP = None
