@@ -34,8 +34,8 @@ run: win
 test: native san win
 	./scripts/run-tests.sh
 
-bench: native
-	@echo "no benchmarks yet"
+bench: native win
+	./scripts/run-bench.sh
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_FUZZ=ON

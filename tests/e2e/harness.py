@@ -15,7 +15,7 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 WIN_TREE = os.path.join(ROOT, "build", "win")
 DIST = os.path.join(WIN_TREE, "dist")
 E2E_TOOLS = os.path.join(WIN_TREE, "e2e-tools")
-WORK = os.path.join(ROOT, "build", "e2e")
+WORK = os.environ.get("QB_E2E_WORK") or os.path.join(ROOT, "build", "e2e")
 
 DEADLINE = 60  # seconds; generous, only ever reached when something is wrong
 
