@@ -1,0 +1,53 @@
+#pragma once
+#include "player/TimerWorker.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace qb {
+
+// A timer whose period is measured on a worker thread of its own (so a busy
+// window message queue does not stretch it) while OnTimer still runs on the
+// user-interface thread. The worker blocks until the handler has returned,
+// so at most one tick per timer is ever pending and late ticks are never
+// caught up.
+class TThreadedTimer {
+public:
+    using TimerEvent = std::function<void(TThreadedTimer& sender)>;
+
+    // Workers come from the factory; the default is the system's threads.
+    explicit TThreadedTimer(TimerWorkerFactory& workers = SystemTimerWorkers());
+    ~TThreadedTimer();
+    TThreadedTimer(const TThreadedTimer&) = delete;
+    TThreadedTimer& operator=(const TThreadedTimer&) = delete;
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool value);
+
+    // Milliseconds; the worker waits for the low 16 bits of it.
+    uint32_t Interval() const { return interval_; }
+    void SetInterval(uint32_t value);
+
+    TThreadPriority ThreadPriority() const { return priority_; }
+    void SetThreadPriority(TThreadPriority value);
+
+    const TimerEvent& OnTimer() const { return onTimer_; }
+    void SetOnTimer(TimerEvent handler) { onTimer_ = std::move(handler); }
+
+    bool HasWorker() const { return worker_ != nullptr; }
+
+private:
+    void Rebuild();
+    void WorkerTick();
+
+    TimerWorkerFactory& workers_;
+    bool enabled_ = false;
+    uint32_t interval_ = 1000;
+    TThreadPriority priority_ = TThreadPriority::tpNormal;
+    TimerEvent onTimer_;
+    std::unique_ptr<TimerWorker> worker_;
+    bool destroying_ = false;
+};
+
+}  // namespace qb
