@@ -94,6 +94,20 @@ TEST(Qbtool, SettingsAsThePlayerReadsThem) {
                          kept + "\n[Sounds]\n" + sound + "\n");
 }
 
+TEST(Qbtool, ZipMakesAnArchiveUnzipAccepts) {
+    test::TempDir tmp;
+    std::string a = tmp.Write("a.swf", SoundMovie());
+    std::string b = tmp.Write("b.txt", std::string("hello hello hello hello"));
+    std::string archive = tmp.File("out.zip");
+    auto r = RunTool("zip " + Quoted(archive) + " " + Quoted(a) + " " + Quoted(b) + " " + Quoted(tmp.File("none")));
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("2 file(s) added"), std::string::npos) << r.out;
+    EXPECT_EQ(std::system(("unzip -tqq " + Quoted(archive) + " >/dev/null").c_str()), 0);
+    auto bad = RunTool("zip " + Quoted(a) + " " + Quoted(b));  // a movie is no archive to update
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.out.find("Invalid zip archive"), std::string::npos) << bad.out;
+}
+
 TEST(Qbtool, UsageErrors) {
     EXPECT_EQ(RunTool("").exitCode, 2);
     EXPECT_EQ(RunTool("frobnicate x").exitCode, 2);

@@ -1,6 +1,7 @@
 // qbtool: the screensaver's movie and settings utilities on the command line.
 #include "app/Errors.h"
 #include "app/SaverSettings.h"
+#include "builder/ZipWriter.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "player/MovieFiles.h"
@@ -20,6 +21,8 @@ const char kUsage[] =
     "  extract PROJECTOR OUT   write the movie inside a projector to OUT\n"
     "  settings FILE           the settings as the full-screen player reads them:\n"
     "                          defaults applied, missing files dropped\n"
+    "  zip ARCHIVE FILE...     add files to a zip archive by name alone, deflated\n"
+    "                          at level 8; an existing archive is updated\n"
     "  --help                  this text\n"
     "\n"
     "Only uncompressed (FWS) movies are understood. Errors go to standard error\n"
@@ -84,6 +87,19 @@ int Settings(const std::string& path) {
     return 0;
 }
 
+int Zip(const std::string& archive, const std::vector<std::string>& files) {
+    qb::TZipWriter zip;
+    zip.ZipName = archive;
+    zip.FilesList = files;
+    zip.PackLevel = 8;
+    zip.OnEndZip = [](qb::TZipWriter&, const std::string& name, uint32_t size, uint32_t packed, uint32_t) {
+        std::printf("%s: %u -> %u bytes\n", name.c_str(), size, packed);
+    };
+    const int added = zip.Zip();
+    std::printf("%d file(s) added or replaced in %s\n", added, archive.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +113,8 @@ int main(int argc, char** argv) {
         if (args.size() == 2 && args[0] == "mute") return Mute(args[1]);
         if (args.size() == 3 && args[0] == "extract") return Extract(args[1], args[2]);
         if (args.size() == 2 && args[0] == "settings") return Settings(args[1]);
+        if (args.size() >= 3 && args[0] == "zip")
+            return Zip(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
