@@ -10,6 +10,7 @@ PACKAGES=(
   googletest libgtest-dev
   libstb-dev
   wine wine64
+  fonts-wine fonts-liberation libxrender1 libxrandr2 libxcursor1 libxi6 libxcomposite1 libxinerama1
   xvfb xdotool x11-utils imagemagick
   alsa-utils sox
   unzip zip
