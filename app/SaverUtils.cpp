@@ -46,6 +46,8 @@ bool IsExistingDirectory(const std::string& path) { return fs::IsDirectory(path)
 
 std::string ExtractFilePath(const std::string& path) { return path.substr(0, DirectoryEnd(path)); }
 
+std::string ExtractFileName(const std::string& path) { return path.substr(DirectoryEnd(path)); }
+
 std::string ExtractFileDir(const std::string& path) {
     size_t end = DirectoryEnd(path);
     // Keep the separator of a root ("C:\", "\"): without it the root is gone.

@@ -33,6 +33,9 @@ bool DeletePath(const std::string& path);
 
 // Directory part of a path including its final separator ("C:\a\b.txt" -> "C:\a\").
 std::string ExtractFilePath(const std::string& path);
+// The name after the directory part ("C:\a\b.txt" -> "b.txt"). "/" separates
+// as well as "\", since Windows accepts both.
+std::string ExtractFileName(const std::string& path);
 // Directory part without the final separator, except for a root ("C:\").
 std::string ExtractFileDir(const std::string& path);
 

@@ -17,6 +17,9 @@ bool IsReadOnlyFile(const std::string& path);
 // Renames `from` to `to`, replacing an existing `to` in one step (same
 // volume). The replaced file's permissions carry over where the platform has them.
 bool RenameOver(const std::string& from, const std::string& to);
+// dir + name, or, where the file system tells letter case apart, dir plus the
+// one entry whose name matches without regard to case (dir + name when none does).
+std::string FindIgnoringCase(const std::string& dir, const std::string& name);
 // Directory of the running executable, with a trailing separator.
 std::string ExecutableDirectory();
 

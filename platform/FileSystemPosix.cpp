@@ -1,6 +1,8 @@
 #include "platform/FileSystem.h"
 
 #include <cstdio>
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
@@ -46,6 +48,20 @@ bool RenameOver(const std::string& from, const std::string& to) {
     struct stat st {};
     if (::stat(to.c_str(), &st) == 0) ::chmod(from.c_str(), st.st_mode & 07777);
     return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string FindIgnoringCase(const std::string& dir, const std::string& name) {
+    if (FileExists(dir + name)) return dir + name;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec)) {
+        const std::string candidate = entry.path().filename().string();
+        if (candidate.size() == name.size() &&
+            std::equal(candidate.begin(), candidate.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return dir + candidate;
+    }
+    return dir + name;
 }
 
 std::string ExecutableDirectory() {

@@ -54,6 +54,8 @@ bool RenameOver(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+std::string FindIgnoringCase(const std::string& dir, const std::string& name) { return dir + name; }
+
 std::string ExecutableDirectory() {
     std::vector<char> buf(MAX_PATH);
     for (;;) {

@@ -108,6 +108,27 @@ TEST(Qbtool, ZipMakesAnArchiveUnzipAccepts) {
     EXPECT_NE(bad.out.find("Invalid zip archive"), std::string::npos) << bad.out;
 }
 
+TEST(Qbtool, PackageBuildsASetupFileFromPieces) {
+    test::TempDir tmp;
+    for (const char* p : {"setup.pak", "install.pak", "Uninstall.pak", "Saver.pak", "language.dat", "blank.swf"})
+        tmp.Write(p, std::string("piece ") + p);
+    std::string movie = tmp.Write("m.swf", SoundMovie());
+    std::string settings = tmp.Write("s.qbk", "[Movies]\r\n" + movie + "=\r\n");
+    std::string out = tmp.File("setup.exe");
+    auto r = RunTool("package " + Quoted(settings) + " --name Cats --pieces " + Quoted(tmp.Path()) + " -o " +
+                     Quoted(out));
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    auto setup = test::ReadBytes(out);
+    ASSERT_GT(setup.size(), 40u);
+    EXPECT_EQ(std::string(setup.end() - 40, setup.end() - 32), "QBKSETUP");
+    EXPECT_EQ(std::string(setup.begin(), setup.begin() + 15), "piece setup.pak");
+
+    auto missing = RunTool("package " + Quoted(settings) + " --name Cats --pieces " + Quoted(tmp.File("nope")) +
+                           " -o " + Quoted(tmp.File("x.exe")));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(RunTool("package " + Quoted(settings)).exitCode, 1);
+}
+
 TEST(Qbtool, UsageErrors) {
     EXPECT_EQ(RunTool("").exitCode, 2);
     EXPECT_EQ(RunTool("frobnicate x").exitCode, 2);

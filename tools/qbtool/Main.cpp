@@ -1,6 +1,8 @@
 // qbtool: the screensaver's movie and settings utilities on the command line.
 #include "app/Errors.h"
 #include "app/SaverSettings.h"
+#include "app/SaverUtils.h"
+#include "builder/PackageBuilder.h"
 #include "builder/ZipWriter.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
@@ -23,6 +25,11 @@ const char kUsage[] =
     "                          defaults applied, missing files dropped\n"
     "  zip ARCHIVE FILE...     add files to a zip archive by name alone, deflated\n"
     "                          at level 8; an existing archive is updated\n"
+    "  package SETTINGS --name NAME --pieces DIR [--app DIR] -o SETUP.exe\n"
+    "                          build a setup file from a settings or project file;\n"
+    "                          DIR holds setup.pak, install.pak, Uninstall.pak,\n"
+    "                          Saver.pak, language.dat (and Flash.ocx if any); --app\n"
+    "                          holds blank.swf and QbMpegDll.dll (default: DIR)\n"
     "  --help                  this text\n"
     "\n"
     "Only uncompressed (FWS) movies are understood. Errors go to standard error\n"
@@ -100,6 +107,48 @@ int Zip(const std::string& archive, const std::vector<std::string>& files) {
     return 0;
 }
 
+std::string WithSeparator(std::string dir) {
+    if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
+    return dir;
+}
+
+int Package(const std::vector<std::string>& args) {
+    std::string settings, name, pieces, app, output;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--name" && hasValue) name = args[++i];
+        else if (a == "--pieces" && hasValue) pieces = args[++i];
+        else if (a == "--app" && hasValue) app = args[++i];
+        else if (a == "-o" && hasValue) output = args[++i];
+        else if (settings.empty() && a.rfind("-", 0) != 0) settings = a;
+        else return Fail("unexpected argument: " + a);
+    }
+    if (settings.empty() || name.empty() || pieces.empty() || output.empty())
+        return Fail("package needs SETTINGS, --name, --pieces and -o");
+    if (!qb::fs::FileExists(settings)) return Fail("cannot open " + settings);
+
+    // The builder works in a folder of its own, as the editor's build does.
+    std::string work = WithSeparator(qb::fs::TempDirectory()) + "qbpackage";
+    while (qb::fs::FileExists(work)) work = qb::NextNumberedName(work);
+    if (!qb::fs::MakeDirectory(work)) return Fail("cannot create " + work);
+    struct Cleanup {
+        std::string dir;
+        ~Cleanup() { qb::fs::DeleteTree(dir); }
+    } cleanup{work};
+    work = WithSeparator(work);
+    if (!qb::fs::CopyFileTo(settings, work + "Quenbrook.dat")) return Fail("cannot copy " + settings);
+
+    pieces = WithSeparator(pieces);
+    qb::PackageBuilder builder({work, app.empty() ? pieces : WithSeparator(app), pieces}, name, output);
+    const int steps = builder.ProgressMax();
+    int done = 0;
+    builder.OnStep = [&] { std::printf("\r%d/%d", ++done, steps), std::fflush(stdout); };
+    builder.Build();
+    std::printf("\nwrote %s\n", output.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,6 +162,7 @@ int main(int argc, char** argv) {
         if (args.size() == 2 && args[0] == "mute") return Mute(args[1]);
         if (args.size() == 3 && args[0] == "extract") return Extract(args[1], args[2]);
         if (args.size() == 2 && args[0] == "settings") return Settings(args[1]);
+        if (!args.empty() && args[0] == "package") return Package(args);
         if (args.size() >= 3 && args[0] == "zip")
             return Zip(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     } catch (const std::exception& e) {

@@ -1,0 +1,135 @@
+#include "builder/PackageBuilder.h"
+
+#include "app/Errors.h"
+#include "app/ProfileFile.h"
+#include "builder/PackageLayout.h"
+#include "builder/ZipDirectory.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace qb {
+namespace {
+
+using test::TempDir;
+
+// A data folder with every piece, an application folder, a working folder
+// with settings listing the given movies and sounds.
+struct Fixture {
+    TempDir tmp;
+    std::string sep = tmp.Path().substr(tmp.Path().size() - 1);
+    PackageSources src;
+    std::vector<std::string> movies, sounds;
+
+    explicit Fixture(std::vector<std::string> movieNames, std::vector<std::string> soundNames = {}) {
+        for (const char* d : {"app", "build", "work", "media"}) fs::MakeDirectory(tmp.File(d));
+        src = {tmp.File("work") + sep, tmp.File("app") + sep, tmp.File("build") + sep};
+        for (const char* p : {"setup.pak", "install.pak", "Uninstall.pak", "Saver.pak", "language.dat", "Flash.ocx"})
+            tmp.Write(std::string("build") + sep + p, std::string("piece:") + p);
+        tmp.Write("app" + sep + "blank.swf", std::string("FWS-blank"));
+        tmp.Write("app" + sep + "QbMpegDll.dll", std::string("MZ-decoder"));
+        std::string ini = "[Movies]\r\n";
+        for (const auto& m : movieNames) {
+            movies.push_back(tmp.Write("media" + sep + m, "movie " + m));
+            ini += movies.back() + "=\r\n";
+        }
+        ini += "[Sounds]\r\n";
+        for (const auto& s : soundNames) {
+            sounds.push_back(tmp.Write("media" + sep + s, "sound " + s));
+            ini += sounds.back() + "=\r\n";
+        }
+        tmp.Write("work" + sep + "Quenbrook.dat", ini);
+    }
+    std::string Output() const { return tmp.File("setup.exe"); }
+};
+
+std::vector<std::string> ArchiveNames(const std::string& path) {
+    File f = File::Open(path, File::Mode::Read);
+    std::vector<std::string> names;
+    for (const auto& e : zip::ReadDirectory(f).Entries) names.push_back(e.Name);
+    return names;
+}
+
+TEST(PackageBuilder, BuildsTheFivePiecesWithATrailerThatLocatesThem) {
+    Fixture fx({"cat.swf"});
+    PackageBuilder b(fx.src, "NewSaver", fx.Output());
+    EXPECT_EQ(b.ProgressMax(), 10);  // one movie, no sounds: eight files and two copies
+    int steps = 0;
+    b.OnStep = [&] { ++steps; };
+    b.Build();
+    EXPECT_EQ(steps, 10);
+
+    const auto setup = test::ReadBytes(fx.Output());
+    ASSERT_GT(setup.size(), package::kTrailerSize);
+    std::array<uint8_t, package::kTrailerSize> tail;
+    std::copy(setup.end() - package::kTrailerSize, setup.end(), tail.begin());
+    const auto t = package::DecodeTrailer(tail, setup.size());
+    ASSERT_TRUE(t.has_value());
+    const auto piece = [&](package::Piece p) {
+        auto s = t->Of(p);
+        return std::string(setup.begin() + s.Offset, setup.begin() + s.Offset + s.Length);
+    };
+    EXPECT_EQ(piece(package::kStub), "piece:setup.pak");
+    EXPECT_EQ(piece(package::kInstallPak), "piece:install.pak");
+    EXPECT_EQ(piece(package::kLanguage), "piece:language.dat");
+    EXPECT_EQ(piece(package::kInstallIni), test::ReadText(fx.src.WorkDir + "install.ini"));
+    EXPECT_EQ(piece(package::kArchive), test::ReadText(fx.src.WorkDir + "Install.dat"));
+
+    const std::vector<std::string> names = {"NewSaver.scr", "Quenbrook.dat", "QbMpegDll.dll", "blank.swf",
+                                            "Uninstall.exe", "Flash.ocx", "language.dat", "cat.swf"};
+    EXPECT_EQ(ArchiveNames(fx.src.WorkDir + "Install.dat"), names);
+    EXPECT_EQ(test::ReadText(fx.src.WorkDir + "NewSaver.scr"), "piece:Saver.pak");
+
+    const ProfileFile ini(fx.src.WorkDir + "install.ini");
+    EXPECT_EQ(ini.ReadString("Settings", "SaverName", ""), "NewSaver");
+    const std::vector<std::string> keys = {"NewSaver.scr", "Quenbrook.dat", "QbMpegDll.dll", "Uninstall.exe",
+                                           "Flash.ocx",    "Blank.swf",     "Language.dat",  "cat.swf"};
+    EXPECT_EQ(ini.SectionKeys("Files"), keys);
+    const std::string kinds = "30004031";
+    for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(ini.ReadString("Files", keys[i], ""), kinds.substr(i, 1));
+}
+
+TEST(PackageBuilder, EquallyNamedFilesYieldOneEntryAndTheLastKind) {
+    Fixture fx({"blank.swf", "b.swf"}, {"b.mp3", "song.mid"});
+    fs::DeleteTree(fx.src.PiecesDir + "Flash.ocx");  // a missing file is just left out
+    PackageBuilder b(fx.src, "Saver", fx.Output());
+    b.Build();
+    const auto names = ArchiveNames(fx.src.WorkDir + "Install.dat");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "blank.swf"), 1);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Flash.ocx"), 0);
+    EXPECT_EQ(test::ReadText(fx.src.WorkDir + "Install.dat").find("movie blank.swf"), std::string::npos);
+    const ProfileFile ini(fx.src.WorkDir + "install.ini");
+    EXPECT_EQ(ini.ReadString("Files", "Blank.swf", ""), "1");
+    EXPECT_EQ(ini.ReadString("Files", "song.mid", ""), "2");
+    EXPECT_EQ(ini.ReadString("Files", "Flash.ocx", ""), "4");
+}
+
+TEST(PackageBuilder, AFailedBuildLeavesNoSetupFile) {
+    Fixture fx({"cat.swf"});
+    fs::DeleteTree(fx.src.PiecesDir + "install.pak");
+    PackageBuilder b(fx.src, "Saver", fx.Output());
+    EXPECT_THROW(b.Build(), Exception);
+    EXPECT_FALSE(fs::FileExists(fx.Output()));
+
+    PackageBuilder nowhere(fx.src, "Saver", fx.tmp.File("missing-folder") + fx.sep + "setup.exe");
+    EXPECT_THROW(nowhere.Build(), Exception);
+}
+
+TEST(PackageLayout, TrailerMustDescribeTheWholeFile) {
+    package::Trailer t;
+    t.Pieces = {{{10, 5}, {15, 3}, {18, 100}, {118, 2}}};
+    const auto bytes = package::EncodeTrailer(t);
+    EXPECT_TRUE(package::DecodeTrailer(bytes, 160).has_value());
+    EXPECT_FALSE(package::DecodeTrailer(bytes, 161).has_value());  // a byte more or less: not ours
+    auto gap = t;
+    gap.Pieces[2].Offset = 19;
+    EXPECT_FALSE(package::DecodeTrailer(package::EncodeTrailer(gap), 161).has_value());
+    auto bad = bytes;
+    bad[0] = 'X';
+    EXPECT_FALSE(package::DecodeTrailer(bad, 160).has_value());
+}
+
+}  // namespace
+}  // namespace qb
