@@ -4,6 +4,12 @@
 //                   window that appears in it ("child <text>"), waits for a
 //                   line on standard input, then destroys the window.
 //   qbhost tone     plays half a second of a 440 Hz tone through waveOut.
+//   qbhost mail SUBJECT SETUP
+//                   zips SETUP beside itself and hands the archive to the
+//                   mail client, as the package builder's send command does.
+#include "builder/PackageMail.h"
+#include "platform/SimpleMapi.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -92,7 +98,19 @@ int PlayTone() {
 
 }  // namespace
 
+int Mail(const char* subject, const char* setup) {
+    const std::string archive = qb::ZipForMail(setup);
+    if (archive.empty()) {
+        std::printf("no setup file\n");
+        return 1;
+    }
+    const unsigned long result = qb::win::ComposeMailWithAttachment(nullptr, subject, archive);
+    std::printf("mail %lu %s\n", result, archive.c_str());
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "tone") == 0) return PlayTone();
+    if (argc > 3 && std::strcmp(argv[1], "mail") == 0) return Mail(argv[2], argv[3]);
     return RunWindow();
 }

@@ -1,4 +1,5 @@
 #include "builder/PackageBuilder.h"
+#include "builder/PackageMail.h"
 
 #include "app/Errors.h"
 #include "app/ProfileFile.h"
@@ -115,6 +116,22 @@ TEST(PackageBuilder, AFailedBuildLeavesNoSetupFile) {
 
     PackageBuilder nowhere(fx.src, "Saver", fx.tmp.File("missing-folder") + fx.sep + "setup.exe");
     EXPECT_THROW(nowhere.Build(), Exception);
+}
+
+TEST(PackageMail, ZipsTheSetupFileBesideItOnce) {
+    TempDir tmp;
+    EXPECT_EQ(MailArchivePath("C:\\Out\\NewSaver\\setup.exe"), "C:\\Out\\NewSaver\\setup.zip");
+    EXPECT_EQ(MailArchivePath("C:\\v1.2\\setup"), "C:\\v1.2\\setup.zip");
+    EXPECT_EQ(ZipForMail(tmp.File("setup.exe")), "");  // nothing built: nothing zipped
+    EXPECT_FALSE(fs::FileExists(tmp.File("setup.zip")));
+
+    const std::string setup = tmp.Write("setup.exe", std::string(5000, 'x'));
+    EXPECT_EQ(ZipForMail(setup), tmp.File("setup.zip"));
+    const auto first = test::ReadBytes(tmp.File("setup.zip"));
+    EXPECT_EQ(ArchiveNames(tmp.File("setup.zip")), std::vector<std::string>{"setup.exe"});
+    // Sent again: the entry is not older than the file, so the archive stays the same.
+    EXPECT_EQ(ZipForMail(setup), tmp.File("setup.zip"));
+    EXPECT_EQ(test::ReadBytes(tmp.File("setup.zip")), first);
 }
 
 TEST(PackageLayout, TrailerMustDescribeTheWholeFile) {
