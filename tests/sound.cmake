@@ -3,3 +3,12 @@ qb_add_test(test_timer unit/ThreadedTimerTest.cpp LIBS qb_timer)
 if(WIN32)
   qb_add_test(test_timer_win unit/ThreadedTimerWinTest.cpp LIBS qb_timer)
 endif()
+
+# The decoder library's stream logic, with committed lame-made fixtures.
+if(WIN32)
+  set(QB_SOUND_FIXTURES Z:${PROJECT_SOURCE_DIR}/tests/fixtures/sound)
+else()
+  set(QB_SOUND_FIXTURES ${PROJECT_SOURCE_DIR}/tests/fixtures/sound)
+endif()
+qb_add_test(test_mpeg_stream unit/Mp3StreamTest.cpp unit/Mp3PlayerTest.cpp LIBS qb_mpeg_core qb_testsupport)
+target_compile_definitions(test_mpeg_stream PRIVATE QB_SOUND_FIXTURES="${QB_SOUND_FIXTURES}")

@@ -1,0 +1,134 @@
+#include "mpegdll/Mp3Error.h"
+#include "mpegdll/WinParts.h"
+#include "platform/Handle.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+namespace qb::mp3 {
+namespace {
+
+// A handful of short buffers: little sound queued ahead, so Stop and the end
+// of the stream are heard (and reported) promptly.
+const int kBuffers = 6;
+const int kBufferMs = 100;
+
+class WaveOutSink final : public PcmSink {
+public:
+    explicit WaveOutSink(PcmFormat format) : blockAlign_(static_cast<size_t>(format.channels) * 2) {
+        if (!event_) throw Mp3Error(ErrorCode::Output, "no event for the sound device");
+        WAVEFORMATEX fmt{};
+        fmt.wFormatTag = WAVE_FORMAT_PCM;
+        fmt.nChannels = static_cast<WORD>(format.channels);
+        fmt.nSamplesPerSec = static_cast<DWORD>(format.sampleRate);
+        fmt.wBitsPerSample = 16;
+        fmt.nBlockAlign = static_cast<WORD>(blockAlign_);
+        fmt.nAvgBytesPerSec = fmt.nSamplesPerSec * fmt.nBlockAlign;
+        if (waveOutOpen(&out_, WAVE_MAPPER, &fmt, reinterpret_cast<DWORD_PTR>(event_.Get()), 0, CALLBACK_EVENT) !=
+            MMSYSERR_NOERROR)
+            throw Mp3Error(ErrorCode::Output, "cannot open the sound device");
+        const size_t bytes = static_cast<size_t>(format.sampleRate) * kBufferMs / 1000 * blockAlign_;
+        for (auto& b : buffers_) {
+            b.data.resize(bytes);
+            b.header.lpData = reinterpret_cast<LPSTR>(b.data.data());
+            b.header.dwBufferLength = static_cast<DWORD>(bytes);
+            waveOutPrepareHeader(out_, &b.header, sizeof b.header);
+        }
+    }
+
+    ~WaveOutSink() override {
+        waveOutReset(out_);
+        for (auto& b : buffers_) waveOutUnprepareHeader(out_, &b.header, sizeof b.header);
+        waveOutClose(out_);
+    }
+
+    bool Write(std::span<const int16_t> samples) override {
+        auto bytes = std::as_bytes(samples);
+        while (!bytes.empty()) {
+            Buffer& b = buffers_[next_];
+            if (!WaitFree(b)) return false;
+            const size_t n = std::min(bytes.size(), b.data.size() - fill_);
+            std::memcpy(b.data.data() + fill_, bytes.data(), n);
+            fill_ += n;
+            bytes = bytes.subspan(n);
+            if (fill_ == b.data.size()) Submit();
+        }
+        return !aborted_;
+    }
+
+    bool Drain() override {
+        if (fill_ > 0) {
+            if (!WaitFree(buffers_[next_])) return false;
+            Submit();
+        }
+        for (auto& b : buffers_)
+            if (!WaitFree(b)) return false;
+        return !aborted_;
+    }
+
+    void Pause(bool paused) override {
+        if (paused)
+            waveOutPause(out_);
+        else
+            waveOutRestart(out_);
+    }
+
+    void Abort() override {
+        aborted_ = true;
+        SetEvent(event_.Get());
+    }
+
+    uint64_t PlayedFrames() override {
+        MMTIME t{};
+        t.wType = TIME_BYTES;
+        if (waveOutGetPosition(out_, &t, sizeof t) != MMSYSERR_NOERROR) return 0;
+        if (t.wType == TIME_SAMPLES) return t.u.sample;
+        return t.u.cb / blockAlign_;
+    }
+
+private:
+    struct Buffer {
+        std::vector<uint8_t> data;
+        WAVEHDR header{};
+        bool queued = false;
+    };
+
+    bool WaitFree(Buffer& b) {
+        while (b.queued && !(b.header.dwFlags & WHDR_DONE)) {
+            if (aborted_) return false;
+            WaitForSingleObject(event_.Get(), 50);
+        }
+        b.queued = false;
+        return !aborted_;
+    }
+
+    void Submit() {
+        Buffer& b = buffers_[next_];
+        b.header.dwBufferLength = static_cast<DWORD>(fill_);
+        b.header.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
+        if (waveOutWrite(out_, &b.header, sizeof b.header) != MMSYSERR_NOERROR)
+            throw Mp3Error(ErrorCode::Output, "the sound device refused a buffer");
+        b.queued = true;
+        fill_ = 0;
+        next_ = (next_ + 1) % kBuffers;
+    }
+
+    win::UniqueHandle event_{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    HWAVEOUT out_ = nullptr;
+    size_t blockAlign_;
+    std::array<Buffer, kBuffers> buffers_;
+    int next_ = 0;
+    size_t fill_ = 0;
+    std::atomic<bool> aborted_{false};
+};
+
+}  // namespace
+
+std::unique_ptr<PcmSink> MakeWaveOutSink(PcmFormat format) { return std::make_unique<WaveOutSink>(format); }
+
+}  // namespace qb::mp3

@@ -1,0 +1,32 @@
+#pragma once
+// The Windows pieces behind the player: the system codec, the sound device,
+// and the caller's stream callbacks.
+#include "mpegdll/ByteSource.h"
+#include "mpegdll/MpegApi.h"
+#include "mpegdll/PlayerParts.h"
+
+#include <memory>
+
+namespace qb::mp3 {
+
+std::unique_ptr<FrameDecoder> MakeAcmDecoder(const FrameHeader& first);
+// Throws Mp3Error(Output) when the device cannot be opened.
+std::unique_ptr<PcmSink> MakeWaveOutSink(PcmFormat format);
+
+struct StreamCallbacks {
+    mpegapi::OpenStreamProc open;
+    mpegapi::CloseStreamProc close;
+    mpegapi::RestartStreamProc restart;
+    mpegapi::ReadStreamProc read;
+    mpegapi::SeekStreamProc seek;
+    mpegapi::GetStreamSizeProc size;
+    void* context;
+};
+// Opens the caller's stream through its callbacks. Throws Mp3Error(Input)
+// when a callback is missing.
+std::unique_ptr<ByteSource> OpenCallbackSource(const StreamCallbacks& callbacks);
+
+// Codec, sound device or file, and thread priorities of the system.
+PlayerBackend& SystemBackend();
+
+}  // namespace qb::mp3
