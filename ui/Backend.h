@@ -1,0 +1,23 @@
+#pragma once
+#include <memory>
+
+// The few entry points each window-system backend provides (Win32 on
+// Windows, a headless one for the native tests).
+namespace qb::ui {
+
+class ControlPeer;
+class WinControl;
+
+// The window for a windowed control whose parent (if any) has one already;
+// null when the backend shows nothing.
+std::unique_ptr<ControlPeer> CreatePeer(WinControl& control);
+
+}  // namespace qb::ui
+
+namespace qb::ui {
+class Form;
+// Runs the message loop until the form's modal result is set.
+void RunModal(Form& form);
+// Ends Application::Run's message loop.
+void QuitMessageLoop();
+}  // namespace qb::ui

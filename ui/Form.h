@@ -1,0 +1,84 @@
+#pragma once
+#include <functional>
+#include <memory>
+
+#include "ui/Control.h"
+#include "ui/Peer.h"
+
+namespace qb::ui {
+
+class MainMenu;
+
+enum ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+enum class BorderStyle { None, Single, Sizeable, Dialog };
+enum class CloseAction { None, Hide, Free };
+
+// A top-level window. A window's design data is its Design() override: it
+// creates the components with their design names and values while the form
+// is loading; Create<T>() then runs Loaded for each and the OnCreate step.
+class Form : public WinControl {
+    QB_CLASS(Form)
+public:
+    Form();
+    ~Form() override;
+
+    template <class T, class... Args>
+    static std::unique_ptr<T> Create(Args&&... args) {
+        auto f = std::make_unique<T>(std::forward<Args>(args)...);
+        Form& form = *f;
+        form.BeginLoading();
+        form.Design();
+        form.EndLoading();
+        form.DoCreate();
+        return f;
+    }
+
+    WindowKind Kind() const { return WindowKind::Form; }
+    BorderStyle GetBorderStyle() const { return border_; }
+    void SetBorderStyle(BorderStyle b) { border_ = b; }
+    bool StayOnTop() const { return stayOnTop_; }
+    void SetStayOnTop(bool v) { stayOnTop_ = v; }
+    bool Centered() const { return centered_; }
+    void SetCentered(bool v) { centered_ = v; }
+    // Client size; the window's frame is added to it.
+    void SetClientSize(int w, int h) { SetBounds(Left(), Top(), w, h); }
+    MainMenu* Menu() const { return menu_; }
+    void SetMenu(MainMenu* m) { menu_ = m; }
+
+    void Show();
+    void Hide();
+    // Shows the window and runs the message loop until ModalResult is set;
+    // other windows of the program are disabled meanwhile.
+    int ShowModal();
+    bool IsModal() const { return modal_; }
+    int GetModalResult() const { return modalResult_; }
+    void SetModalResult(int r) { modalResult_ = r; }
+    // Asks CloseQuery; when it agrees, a modal window ends with mrCancel, the
+    // main window ends the message loop, any other hides (or frees itself,
+    // when OnClose says so).
+    void Close();
+    bool CloseQuery();
+
+    bool IsMainForm() const { return mainForm_; }
+    void SetMainForm(bool v) { mainForm_ = v; }
+
+    NotifyEvent OnCreate, OnShow, OnDestroy;
+    std::function<void(Form&, bool& canClose)> OnCloseQuery;
+    std::function<void(Form&, CloseAction&)> OnClose;
+    // Called by the window system backend when the window is about to show.
+    void DoShow();
+
+protected:
+    virtual void Design() {}
+    virtual void DoCreate() {
+        if (OnCreate) OnCreate(*this);
+    }
+
+private:
+    BorderStyle border_ = BorderStyle::Sizeable;
+    bool stayOnTop_ = false, centered_ = false, modal_ = false, mainForm_ = false, closing_ = false;
+    int modalResult_ = mrNone;
+    MainMenu* menu_ = nullptr;
+};
+
+}  // namespace qb::ui
