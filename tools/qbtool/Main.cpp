@@ -7,6 +7,7 @@
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "player/MovieFiles.h"
+#include "tools/qbtool/MovieCommands.h"
 
 #include <cstdio>
 #include <string>
@@ -30,9 +31,16 @@ const char kUsage[] =
     "                          DIR holds setup.pak, install.pak, Uninstall.pak,\n"
     "                          Saver.pak, language.dat (and Flash.ocx if any); --app\n"
     "                          holds blank.swf and QbMpegDll.dll (default: DIR)\n"
+    "  render MOVIE --frame N --size WxH -o OUT.png [--quality low|medium|high]\n"
+    "                          draw frame N (from 0, scripts run as when playing),\n"
+    "                          scaled to fit, centred on the movie's background\n"
+    "  bench MOVIE --frames N --size WxH [--quality low|medium|high]\n"
+    "                          advance and draw N frames; prints the median and\n"
+    "                          95th-percentile milliseconds per frame\n"
     "  --help                  this text\n"
     "\n"
-    "Only uncompressed (FWS) movies are understood. Errors go to standard error\n"
+    "info, mute and extract understand uncompressed (FWS) movies only; render\n"
+    "and bench also play compressed (CWS) ones. Errors go to standard error\n"
     "and end with exit code 1; wrong usage ends with 2.\n";
 
 int Fail(const std::string& message) {
@@ -162,6 +170,8 @@ int main(int argc, char** argv) {
         if (args.size() == 2 && args[0] == "mute") return Mute(args[1]);
         if (args.size() == 3 && args[0] == "extract") return Extract(args[1], args[2]);
         if (args.size() == 2 && args[0] == "settings") return Settings(args[1]);
+        if (!args.empty() && args[0] == "render") return qbtool::RenderCommand({args.begin() + 1, args.end()});
+        if (!args.empty() && args[0] == "bench") return qbtool::BenchCommand({args.begin() + 1, args.end()});
         if (!args.empty() && args[0] == "package") return Package(args);
         if (args.size() >= 3 && args[0] == "zip")
             return Zip(args[1], std::vector<std::string>(args.begin() + 2, args.end()));

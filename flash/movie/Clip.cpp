@@ -1,0 +1,189 @@
+#include "flash/movie/Clip.h"
+
+#include "flash/movie/Movie.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace qb::movie {
+
+void Clip::Start() {
+    current_ = 1;
+    RunFrame(1, true);
+}
+
+void Clip::Advance(bool wrap) {
+    if (!playing_) return;
+    if (current_ >= FrameCount()) {
+        if (!wrap) {
+            playing_ = false;
+            return;
+        }
+        if (FrameCount() == 1) return;  // nothing ever changes
+        Rebuild(1);
+        current_ = 1;
+        movie_.MarkDirty();
+        return;
+    }
+    ++current_;
+    RunFrame(current_, true);
+}
+
+void Clip::Goto(int frame, bool play) {
+    frame = std::clamp(frame, 1, FrameCount());
+    playing_ = play;
+    if (frame == current_) return;
+    if (frame > current_) {
+        for (int f = current_ + 1; f <= frame; ++f) RunFrame(f, f == frame);
+    } else {
+        Rebuild(frame);
+    }
+    current_ = frame;
+    movie_.MarkDirty();
+}
+
+void Clip::RunFrame(int frame, bool scripts) {
+    if (frame < 1 || frame > static_cast<int>(timeline_.Frames.size())) return;
+    for (const swf::Tag& tag : timeline_.Frames[static_cast<size_t>(frame) - 1]) {
+        switch (tag.Code) {
+            case swf::tags::PlaceObject:
+            case swf::tags::PlaceObject2:
+            case swf::tags::PlaceObject3:
+                Place(ReadPlaceRecord(tag));
+                break;
+            case swf::tags::RemoveObject:
+            case swf::tags::RemoveObject2:
+                if (children_.erase(ReadRemoveDepth(tag))) movie_.MarkDirty();
+                break;
+            case swf::tags::DoAction:
+                if (scripts) movie_.QueueScript(*this, tag.Body);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+std::shared_ptr<DisplayObject> Clip::Create(uint16_t id, int depth) {
+    const Character* c = movie_.Definition().Find(id);
+    if (!c || c->Kind == Character::Kind::Bitmap) return nullptr;
+    std::shared_ptr<DisplayObject> obj;
+    if (c->Kind == Character::Kind::Sprite) {
+        if (nesting_ >= kMaxNesting) return nullptr;
+        obj = std::make_shared<Clip>(movie_, c->Sprite->Timeline, c, id, nesting_ + 1);
+    } else {
+        obj = std::make_shared<DisplayObject>(c, id);
+    }
+    obj->Depth = depth;
+    obj->Parent = this;
+    obj->BornTick = movie_.TickCount();
+    obj->LiveToken = movie_.LiveToken();
+    obj->Name = "instance" + std::to_string(movie_.NextInstanceNumber());
+    return obj;
+}
+
+void Clip::Apply(DisplayObject& obj, const PlaceRecord& p, bool fresh) {
+    if (p.Matrix && (fresh || !obj.Scripted)) obj.Matrix = *p.Matrix;
+    if (p.Cx && (fresh || !obj.Scripted)) obj.Cx = *p.Cx;
+    if (p.Ratio) obj.Ratio = *p.Ratio;
+    if (p.Name) obj.Name = *p.Name;
+    if (p.ClipDepth) obj.ClipDepth = *p.ClipDepth;
+}
+
+void Clip::Place(const PlaceRecord& p) {
+    if (!movie_.MayPlace()) return;
+    movie_.MarkDirty();
+    auto it = children_.find(p.Depth);
+    if (p.Move && it != children_.end()) {
+        DisplayObject& old = *it->second;
+        if (p.CharacterId && *p.CharacterId != old.CharacterId) {
+            // Same depth, new character: it takes over the old one's place.
+            auto obj = Create(*p.CharacterId, p.Depth);
+            if (!obj) return;
+            obj->Matrix = old.Matrix, obj->Cx = old.Cx, obj->Ratio = old.Ratio, obj->Name = old.Name;
+            obj->ClipDepth = old.ClipDepth;
+            Apply(*obj, p, true);
+            it->second = obj;
+            if (Clip* c = obj->AsClip()) c->Start();
+        } else {
+            Apply(old, p, false);
+        }
+        return;
+    }
+    if (!p.CharacterId || p.Move) return;
+    auto obj = Create(*p.CharacterId, p.Depth);
+    if (!obj) return;
+    Apply(*obj, p, true);
+    children_[p.Depth] = obj;
+    if (Clip* c = obj->AsClip()) c->Start();
+}
+
+void Clip::Rebuild(int frame) {
+    // What the timeline alone puts on stage at `frame`.
+    struct State {
+        uint16_t Id = 0;
+        PlaceRecord Props;
+    };
+    std::map<int, State> want;
+    for (int f = 1; f <= frame && f <= static_cast<int>(timeline_.Frames.size()); ++f) {
+        for (const swf::Tag& tag : timeline_.Frames[static_cast<size_t>(f) - 1]) {
+            if (tag.Code == swf::tags::RemoveObject || tag.Code == swf::tags::RemoveObject2) {
+                want.erase(ReadRemoveDepth(tag));
+                continue;
+            }
+            if (tag.Code != swf::tags::PlaceObject && tag.Code != swf::tags::PlaceObject2 &&
+                tag.Code != swf::tags::PlaceObject3)
+                continue;
+            const PlaceRecord p = ReadPlaceRecord(tag);
+            auto it = want.find(p.Depth);
+            if (p.Move && it != want.end()) {
+                PlaceRecord& s = it->second.Props;
+                if (p.CharacterId && *p.CharacterId != it->second.Id) it->second.Id = *p.CharacterId;
+                if (p.Matrix) s.Matrix = p.Matrix;
+                if (p.Cx) s.Cx = p.Cx;
+                if (p.Ratio) s.Ratio = p.Ratio;
+                if (p.Name) s.Name = p.Name;
+                if (p.ClipDepth) s.ClipDepth = p.ClipDepth;
+            } else if (p.CharacterId && !p.Move) {
+                want[p.Depth] = {*p.CharacterId, p};
+            }
+        }
+    }
+    // Keep what is already there in the same form (a clip keeps playing
+    // where it is), drop the rest, add what is missing.
+    for (auto it = children_.begin(); it != children_.end();) {
+        auto w = want.find(it->first);
+        if (w != want.end() && w->second.Id == it->second->CharacterId) {
+            Apply(*it->second, w->second.Props, false);
+            want.erase(w);
+            ++it;
+        } else {
+            it = children_.erase(it);
+        }
+    }
+    for (auto& [depth, state] : want) {
+        auto obj = Create(state.Id, depth);
+        if (!obj) continue;
+        Apply(*obj, state.Props, true);
+        children_[depth] = obj;
+        if (Clip* c = obj->AsClip()) c->Start();
+    }
+    // Only the target frame's scripts run.
+    if (frame >= 1 && frame <= static_cast<int>(timeline_.Frames.size()))
+        for (const swf::Tag& tag : timeline_.Frames[static_cast<size_t>(frame) - 1])
+            if (tag.Code == swf::tags::DoAction) movie_.QueueScript(*this, tag.Body);
+    movie_.MarkDirty();
+}
+
+std::shared_ptr<DisplayObject> Clip::ChildNamed(const std::string& name) const {
+    auto same = [](const std::string& a, const std::string& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               });
+    };
+    for (const auto& [depth, child] : children_)
+        if (same(child->Name, name)) return child;
+    return nullptr;
+}
+
+}  // namespace qb::movie

@@ -1,0 +1,64 @@
+#pragma once
+#include "flash/movie/DisplayObject.h"
+#include "flash/movie/Value.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace qb::movie {
+
+class Movie;
+
+// A timeline instance: the root of a movie or a placed sprite. Frame
+// numbers count from 1 here, as scripts see them.
+class Clip : public DisplayObject {
+public:
+    Clip(Movie& movie, const movie::Timeline& timeline, const Character* character, uint16_t id, int nesting)
+        : DisplayObject(character, id), movie_(movie), timeline_(timeline), nesting_(nesting) {}
+
+    // Clips inside clips deeper than this are not created.
+    static constexpr int kMaxNesting = 32;
+
+    Clip* AsClip() override { return this; }
+
+    const movie::Timeline& Timeline() const { return timeline_; }
+    int CurrentFrame() const { return current_; }
+    int FrameCount() const { return timeline_.FrameCount(); }
+    bool Playing() const { return playing_; }
+    void SetPlaying(bool playing) { playing_ = playing; }
+
+    // Enters frame 1 (a new clip shows its first frame at once).
+    void Start();
+    // One tick of the timeline: the next frame, or back to the first after
+    // the last (`wrap` false instead halts on the last frame).
+    void Advance(bool wrap = true);
+    // Jumps to a frame (clamped to the timeline) and plays or halts there.
+    // Going back rebuilds the stage from frame 1; the target frame's
+    // scripts run, the frames jumped over only place and remove.
+    void Goto(int frame, bool play);
+
+    std::map<int, std::shared_ptr<DisplayObject>>& Children() { return children_; }
+    const std::map<int, std::shared_ptr<DisplayObject>>& Children() const { return children_; }
+    std::shared_ptr<DisplayObject> ChildNamed(const std::string& name) const;
+
+    std::unordered_map<std::string, Value>& Variables() { return variables_; }
+
+private:
+    void RunFrame(int frame, bool scripts);
+    void Place(const PlaceRecord& p);
+    void Rebuild(int frame);
+    std::shared_ptr<DisplayObject> Create(uint16_t id, int depth);
+    void Apply(DisplayObject& obj, const PlaceRecord& p, bool fresh);
+
+    Movie& movie_;
+    const movie::Timeline& timeline_;
+    int nesting_;
+    int current_ = 0;
+    bool playing_ = true;
+    std::map<int, std::shared_ptr<DisplayObject>> children_;
+    std::unordered_map<std::string, Value> variables_;
+};
+
+}  // namespace qb::movie

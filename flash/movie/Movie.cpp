@@ -1,0 +1,81 @@
+#include "flash/movie/Movie.h"
+
+#include "flash/movie/Avm1.h"
+
+#include <chrono>
+
+namespace qb::movie {
+
+Movie::Movie(std::shared_ptr<const MovieDef> def) : def_(std::move(def)) {
+    startMillis_ = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                             std::chrono::steady_clock::now().time_since_epoch())
+                                             .count());
+    root_ = std::make_shared<Clip>(*this, def_->Root(), nullptr, 0, 0);
+    root_->LiveToken = liveToken_;
+    root_->Start();
+    RunScripts();
+}
+
+void Movie::Tick() {
+    ++tick_;
+    AdvanceTree(*root_, true);
+    RunScripts();
+}
+
+void Movie::AdvanceTree(Clip& clip, bool isRoot) {
+    if (!isRoot && clip.BornTick == tick_) return;  // placed during this tick: starts next time
+    clip.Advance(isRoot ? loop_ : true);
+    std::vector<std::shared_ptr<Clip>> children;
+    for (auto& [depth, child] : clip.Children())
+        if (child->AsClip()) children.push_back(std::static_pointer_cast<Clip>(child));
+    for (auto& c : children) AdvanceTree(*c, false);
+}
+
+void Movie::GotoFrame(int frameNum, bool play) {
+    root_->Goto(frameNum + 1, play);
+    RunScripts();
+}
+
+void Movie::QueueScript(Clip& clip, std::span<const uint8_t> code) {
+    scripts_.push_back({clip.weak_from_this(), code});
+}
+
+void Movie::RunScripts() {
+    Avm1 vm(*this);
+    int ran = 0;
+    while (!scripts_.empty()) {
+        Script s = scripts_.front();
+        scripts_.pop_front();
+        if (++ran > kMaxScriptsPerTick) {
+            // A goto loop between frame scripts: the rest waits for good.
+            scripts_.clear();
+            break;
+        }
+        auto owner = s.Clip.lock();
+        if (!owner || !owner->AsClip()) continue;
+        vm.Run(*owner->AsClip(), s.Code);
+    }
+}
+
+bool Movie::Idle() const {
+    if (!scripts_.empty()) return false;
+    std::vector<const Clip*> stack{root_.get()};
+    while (!stack.empty()) {
+        const Clip* c = stack.back();
+        stack.pop_back();
+        if (c->Playing() && c->FrameCount() > 1) {
+            // The root halted by Loop false is not going anywhere either.
+            if (!(c == root_.get() && !loop_ && c->CurrentFrame() >= c->FrameCount())) return false;
+        }
+        for (const auto& [depth, child] : c->Children())
+            if (const Clip* k = const_cast<DisplayObject&>(*child).AsClip()) stack.push_back(k);
+    }
+    return true;
+}
+
+void Movie::Trace(std::string line) {
+    trace_.push_back(std::move(line));
+    while (trace_.size() > 500) trace_.pop_front();
+}
+
+}  // namespace qb::movie

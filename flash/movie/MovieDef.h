@@ -1,0 +1,76 @@
+#pragma once
+#include "flash/render/Image.h"
+#include "flash/swf/MovieFile.h"
+#include "flash/swf/Shape.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace qb::movie {
+
+// The tags of a timeline cut into frames: what happens on each frame, in
+// file order (placements, removals, scripts, labels).
+struct Timeline {
+    std::vector<std::vector<swf::Tag>> Frames;
+    std::vector<std::pair<std::string, int>> Labels;  // lower-cased label, frame number from 1
+
+    int FrameCount() const { return std::max<int>(1, static_cast<int>(Frames.size())); }
+    // Frame number from 1 of a label (case-insensitive), 0 when absent.
+    int FindLabel(const std::string& label) const;
+};
+
+struct SpriteDef {
+    movie::Timeline Timeline;
+};
+
+// A shape that changes between two outlines as its ratio goes from 0 to 65535.
+struct MorphDef {
+    swf::ShapeDef Start, End;
+    // The outline at a ratio; edges and styles the two ends do not share
+    // are taken from the start.
+    swf::ShapeDef At(uint16_t ratio) const;
+};
+
+struct Character {
+    enum class Kind : uint8_t { Shape, Sprite, Morph, Bitmap };
+    Character::Kind Kind = Kind::Shape;
+    std::shared_ptr<const swf::ShapeDef> Shape;
+    std::shared_ptr<const SpriteDef> Sprite;
+    std::shared_ptr<const MorphDef> Morph;
+    std::shared_ptr<const render::Image> Bitmap;
+};
+
+// Everything a movie file defines, read once; shared by its players.
+class MovieDef {
+public:
+    // Null when the bytes are not a movie we can play (error says why).
+    static std::shared_ptr<const MovieDef> Load(std::vector<uint8_t> file, swf::LoadError& error);
+
+    const swf::MovieFile& File() const { return file_; }
+    const Timeline& Root() const { return root_; }
+    const Character* Find(uint16_t id) const;
+    const render::Image* FindBitmap(uint16_t id) const;
+    swf::Rgba Background() const { return background_; }
+
+    // Ceilings that keep hostile movies bounded.
+    static constexpr int kMaxSpriteNesting = 32;
+    static constexpr size_t kMaxBitmapPixels = size_t{16} << 20;
+
+private:
+    void ReadTimeline(std::span<const uint8_t> tags, Timeline& out, int nesting);
+    void Define(const swf::Tag& tag, int nesting);
+
+    swf::MovieFile file_;
+    Timeline root_;
+    std::unordered_map<uint16_t, Character> dictionary_;
+    std::vector<uint8_t> jpegTables_;
+    swf::Rgba background_{255, 255, 255, 255};
+    bool backgroundSet_ = false;
+    size_t bitmapPixels_ = 0;
+};
+
+}  // namespace qb::movie

@@ -1,0 +1,119 @@
+#include "flash/movie/StageRenderer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qb::movie {
+
+swf::Matrix ShowAllMatrix(const swf::Rect& frame, int width, int height) {
+    const double fw = std::max(1, frame.Width()), fh = std::max(1, frame.Height());
+    const double s = std::min(width / fw, height / fh);
+    const double ox = (width - fw * s) / 2 - frame.XMin * s;
+    const double oy = (height - fh * s) / 2 - frame.YMin * s;
+    return {s, 0, 0, s, ox, oy};
+}
+
+bool StageRenderer::OverBudget() const { return drawer_->Work() > kMaxWorkPerFrame; }
+
+void StageRenderer::Render(const Movie& movie, render::Image& target, std::optional<swf::Rgba> background) {
+    def_ = &movie.Definition();
+    target_ = &target;
+    if (!drawer_ || drawerQuality_ != quality_) {
+        drawer_ = std::make_unique<render::ShapeDrawer>(quality_, [this](uint16_t id) { return def_->FindBitmap(id); });
+        drawerQuality_ = quality_;
+    }
+    drawer_->ResetWork();
+    if (morphs_.size() > 512) morphs_.clear();
+
+    const swf::Rgba bg = background.value_or(def_->Background());
+    std::fill(target.Pixels.begin(), target.Pixels.end(), render::pixel::Premultiply(bg.R, bg.G, bg.B, 255));
+    if (target.Width <= 0 || target.Height <= 0) return;
+    const swf::Matrix stage = ShowAllMatrix(def_->File().FrameRect, target.Width, target.Height);
+    masksInUse_ = 0;
+    DrawChildren(movie.Root(), stage * movie.Root().Matrix, movie.Root().Cx, nullptr, 0);
+}
+
+const swf::ShapeDef* StageRenderer::ShapeOf(const DisplayObject& obj) {
+    if (!obj.Char) return nullptr;
+    if (obj.Char->Kind == Character::Kind::Shape) return obj.Char->Shape.get();
+    if (obj.Char->Kind == Character::Kind::Morph) {
+        const auto key = std::make_pair(obj.Char->Morph.get(), obj.Ratio);
+        auto it = morphs_.find(key);
+        if (it == morphs_.end()) it = morphs_.emplace(key, obj.Char->Morph->At(obj.Ratio)).first;
+        return &it->second;
+    }
+    return nullptr;
+}
+
+render::Mask* StageRenderer::AcquireMask() {
+    if (masksInUse_ == masks_.size()) {
+        if (masks_.size() >= 64) return nullptr;  // deeper mask nesting draws nothing more
+        masks_.push_back(std::make_unique<render::Mask>());
+    }
+    render::Mask* m = masks_[masksInUse_++].get();
+    const size_t size = static_cast<size_t>(target_->Width) * static_cast<size_t>(target_->Height);
+    if (m->Cover.size() != size) m->Cover.assign(size, 0);
+    m->Width = target_->Width;
+    return m;
+}
+
+void StageRenderer::DrawChildren(const Clip& clip, const swf::Matrix& m, const swf::ColorTransform& cx,
+                                 const render::Mask* mask, int nesting) {
+    struct Layer {
+        int UpTo;
+        render::Mask* Mask;
+    };
+    std::vector<Layer> layers;
+    const size_t masksBefore = masksInUse_;
+    for (const auto& [depth, child] : clip.Children()) {
+        if (OverBudget()) break;
+        while (!layers.empty() && depth > layers.back().UpTo) layers.pop_back();
+        const render::Mask* current = layers.empty() ? mask : layers.back().Mask;
+        if (child->ClipDepth > 0) {
+            render::Mask* layer = AcquireMask();
+            if (!layer) continue;
+            // The mask starts empty over the area its parent lets through.
+            layer->Bounds = current ? current->Bounds : render::PixelRect{0, 0, target_->Width, target_->Height};
+            for (int y = layer->Bounds.Y0; y < layer->Bounds.Y1; ++y)
+                std::memset(layer->Row(y) + layer->Bounds.X0, 0, static_cast<size_t>(layer->Bounds.X1 - layer->Bounds.X0));
+            DrawIntoMask(*child, m * child->Matrix, *layer, nesting + 1);
+            if (current) {
+                // Masks inside masks: only what both let through.
+                for (int y = layer->Bounds.Y0; y < layer->Bounds.Y1; ++y) {
+                    uint8_t* dst = layer->Row(y);
+                    const uint8_t* src = current->Row(y);
+                    for (int x = layer->Bounds.X0; x < layer->Bounds.X1; ++x)
+                        dst[x] = static_cast<uint8_t>((dst[x] * (src[x] + 1)) >> 8);
+                }
+            }
+            layers.push_back({child->ClipDepth, layer});
+            continue;
+        }
+        if (!child->Visible) continue;
+        DrawObject(*child, m * child->Matrix, cx * child->Cx, current, nesting + 1);
+    }
+    masksInUse_ = masksBefore;
+}
+
+void StageRenderer::DrawObject(const DisplayObject& obj, const swf::Matrix& m, const swf::ColorTransform& cx,
+                               const render::Mask* mask, int nesting) {
+    if (nesting > 64) return;
+    if (const swf::ShapeDef* shape = ShapeOf(obj)) {
+        drawer_->Draw(*shape, m, cx, *target_, {0, 0, target_->Width, target_->Height}, mask);
+        return;
+    }
+    if (const Clip* clip = const_cast<DisplayObject&>(obj).AsClip()) DrawChildren(*clip, m, cx, mask, nesting);
+}
+
+void StageRenderer::DrawIntoMask(const DisplayObject& obj, const swf::Matrix& m, render::Mask& mask, int nesting) {
+    if (nesting > 64 || OverBudget()) return;
+    if (const swf::ShapeDef* shape = ShapeOf(obj)) {
+        drawer_->DrawMask(*shape, m, mask, mask.Bounds);
+        return;
+    }
+    if (const Clip* clip = const_cast<DisplayObject&>(obj).AsClip())
+        for (const auto& [depth, child] : clip->Children())
+            if (child->ClipDepth == 0 && child->Visible) DrawIntoMask(*child, m * child->Matrix, mask, nesting + 1);
+}
+
+}  // namespace qb::movie

@@ -1,0 +1,52 @@
+#pragma once
+#include "flash/movie/Movie.h"
+#include "flash/render/Compositor.h"
+#include "flash/render/Image.h"
+#include "flash/render/ShapeDrawer.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace qb::movie {
+
+// The map from a movie's twips to the pixels of a w x h canvas when the
+// movie keeps its aspect ratio, as large as fits, centred.
+swf::Matrix ShowAllMatrix(const swf::Rect& frame, int width, int height);
+
+// Draws a movie's stage into an image: background, then every object in
+// depth order with masks and colour transforms applied.
+class StageRenderer {
+public:
+    explicit StageRenderer(render::Quality quality = render::Quality::High) : quality_(quality) {}
+
+    void SetQuality(render::Quality q) { quality_ = q; }
+    // background: the colour behind the movie and around it; the movie's
+    // own background colour when empty.
+    void Render(const Movie& movie, render::Image& target, std::optional<swf::Rgba> background = std::nullopt);
+
+    // Lines and cells one frame may cost before the rest of it is dropped.
+    static constexpr size_t kMaxWorkPerFrame = size_t{60} << 20;
+
+private:
+    void DrawChildren(const Clip& clip, const swf::Matrix& m, const swf::ColorTransform& cx,
+                      const render::Mask* mask, int nesting);
+    void DrawObject(const DisplayObject& obj, const swf::Matrix& m, const swf::ColorTransform& cx,
+                    const render::Mask* mask, int nesting);
+    void DrawIntoMask(const DisplayObject& obj, const swf::Matrix& m, render::Mask& mask, int nesting);
+    const swf::ShapeDef* ShapeOf(const DisplayObject& obj);
+    render::Mask* AcquireMask();
+    bool OverBudget() const;
+
+    render::Quality quality_;
+    render::Image* target_ = nullptr;
+    const MovieDef* def_ = nullptr;
+    std::unique_ptr<render::ShapeDrawer> drawer_;
+    render::Quality drawerQuality_ = render::Quality::High;
+    std::vector<std::unique_ptr<render::Mask>> masks_;
+    size_t masksInUse_ = 0;
+    std::map<std::pair<const MorphDef*, uint16_t>, swf::ShapeDef> morphs_;
+};
+
+}  // namespace qb::movie

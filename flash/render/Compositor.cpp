@@ -1,0 +1,80 @@
+#include "flash/render/Compositor.h"
+
+#include <algorithm>
+
+namespace qb::render {
+namespace {
+
+// Coverage 0..256 times mask 0..255, back to 0..256.
+inline uint32_t Masked(uint32_t cover, uint8_t m) { return (cover * (m + (m >> 7))) >> 8; }
+
+}  // namespace
+
+void Compositor::Span(int y, int x0, int x1, const StyleCoverage* styles, int count) {
+    uint32_t* row = target_.Row(y);
+    const uint8_t* mrow = mask_ ? mask_->Row(y) : nullptr;
+    if (mask_) {
+        x0 = std::max(x0, mask_->Bounds.X0);
+        x1 = std::min(x1, mask_->Bounds.X1);
+        if (y < mask_->Bounds.Y0 || y >= mask_->Bounds.Y1) return;
+    }
+    if (x0 >= x1) return;
+    const int n = x1 - x0;
+
+    if (count == 1) {
+        const Paint& p = paints_[styles[0].Style];
+        const uint32_t cover = std::min<uint32_t>(styles[0].Cover, 256);
+        if (p.IsSolid()) {
+            const uint32_t c = p.Color();
+            if (!mrow) {
+                if (cover == 256 && p.Opaque()) {
+                    std::fill(row + x0, row + x1, c);
+                } else {
+                    const uint32_t sc = pixel::Scale(c, cover);
+                    if (sc >> 24 == 0) return;
+                    for (int x = x0; x < x1; ++x) row[x] = pixel::Over(sc, row[x]);
+                }
+            } else {
+                for (int x = x0; x < x1; ++x)
+                    if (mrow[x]) row[x] = pixel::Over(pixel::Scale(c, Masked(cover, mrow[x])), row[x]);
+            }
+            return;
+        }
+        if (scratch_.size() < static_cast<size_t>(n)) scratch_.resize(static_cast<size_t>(n));
+        p.Fill(y, x0, x1, scratch_.data());
+        for (int i = 0; i < n; ++i) {
+            const uint32_t f = mrow ? Masked(cover, mrow[x0 + i]) : cover;
+            if (f) row[x0 + i] = pixel::Over(pixel::Scale(scratch_[i], f), row[x0 + i]);
+        }
+        return;
+    }
+
+    // Several styles share these pixels (anti-aliased seams): add their
+    // contributions first, then lay the sum over the background once.
+    if (scratch_.size() < static_cast<size_t>(n)) scratch_.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        uint32_t a = 0, r = 0, g = 0, b = 0;
+        const uint32_t m = mrow ? mrow[x0 + i] : 255;
+        for (int k = 0; k < count; ++k) {
+            const Paint& p = paints_[styles[k].Style];
+            uint32_t c;
+            if (p.IsSolid()) c = p.Color();
+            else p.Fill(y, x0 + i, x0 + i + 1, &c);
+            c = pixel::Scale(c, Masked(std::min<uint32_t>(styles[k].Cover, 256), static_cast<uint8_t>(m)));
+            a += c >> 24, r += (c >> 16) & 0xFF, g += (c >> 8) & 0xFF, b += c & 0xFF;
+        }
+        a = std::min(a, 255u);
+        const uint32_t src = pixel::Pack(a, std::min(r, a), std::min(g, a), std::min(b, a));
+        if (a) row[x0 + i] = pixel::Over(src, row[x0 + i]);
+    }
+}
+
+void MaskWriter::Span(int y, int x0, int x1, const StyleCoverage* styles, int count) {
+    uint32_t cover = 0;
+    for (int k = 0; k < count; ++k) cover += styles[k].Cover;
+    cover = std::min(cover, 256u);
+    uint8_t* row = mask_.Row(y);
+    for (int x = x0; x < x1; ++x) row[x] = static_cast<uint8_t>(row[x] + ((255 - row[x]) * cover >> 8));
+}
+
+}  // namespace qb::render

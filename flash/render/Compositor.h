@@ -1,0 +1,46 @@
+#pragma once
+#include "flash/render/Image.h"
+#include "flash/render/Paint.h"
+#include "flash/render/Rasterizer.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace qb::render {
+
+// Coverage of a mask layer over the whole canvas, 0..255; only the pixels
+// inside Bounds are meaningful (outside them the mask hides everything).
+struct Mask {
+    int Width = 0;
+    PixelRect Bounds;
+    std::vector<uint8_t> Cover;
+    const uint8_t* Row(int y) const { return Cover.data() + static_cast<size_t>(y) * static_cast<size_t>(Width); }
+    uint8_t* Row(int y) { return Cover.data() + static_cast<size_t>(y) * static_cast<size_t>(Width); }
+};
+
+// Paints the rasterizer's runs into an image with the styles' paints,
+// through an optional mask.
+class Compositor : public SpanSink {
+public:
+    Compositor(Image& target, const std::vector<Paint>& paints, const Mask* mask)
+        : target_(target), paints_(paints), mask_(mask) {}
+    void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) override;
+
+private:
+    Image& target_;
+    const std::vector<Paint>& paints_;
+    const Mask* mask_;
+    std::vector<uint32_t> scratch_;
+};
+
+// Adds the runs to a mask layer: coverage builds up as union.
+class MaskWriter : public SpanSink {
+public:
+    explicit MaskWriter(Mask& mask) : mask_(mask) {}
+    void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) override;
+
+private:
+    Mask& mask_;
+};
+
+}  // namespace qb::render

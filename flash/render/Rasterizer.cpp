@@ -1,0 +1,187 @@
+#include "flash/render/Rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qb::render {
+
+PixelRect PixelRect::Intersect(const PixelRect& o) const {
+    return {std::max(X0, o.X0), std::max(Y0, o.Y0), std::min(X1, o.X1), std::min(Y1, o.Y1)};
+}
+
+void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
+    clip_ = clip;
+    styleCount_ = styleCount;
+    cells_.clear();
+    if (acc_.size() < styleCount) {
+        acc_.resize(styleCount, 0.0f);
+        isActive_.resize(styleCount, 0);
+    }
+}
+
+void Rasterizer::Emit(int x, int y, float delta, uint32_t styleLeft, uint32_t styleRight) {
+    if (x >= clip_.X1 || delta == 0.0f) return;
+    x = std::max(x, clip_.X0);  // nothing left of the clip is drawn: fold it onto the first pixel
+    // Coverage grows to the right of a downward line: that side is the
+    // line's left in drawing direction when y points down.
+    if (styleLeft) cells_.push_back({x, y, styleLeft, delta});
+    if (styleRight) cells_.push_back({x, y, styleRight, -delta});
+}
+
+void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t styleLeft, uint32_t styleRight) {
+    if (styleLeft == styleRight) return;  // the same style both sides: no boundary
+    if (styleLeft >= styleCount_) styleLeft = 0;
+    if (styleRight >= styleCount_) styleRight = 0;
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
+    if (cells_.size() >= kMaxCells) return;
+    const double top = clip_.Y0, bottom = clip_.Y1, left = clip_.X0, right = clip_.X1;
+    if ((y0 <= top && y1 <= top) || (y0 >= bottom && y1 >= bottom) || y0 == y1) return;
+    // Cut to the clip's rows.
+    auto cutY = [&](double& xa, double& ya, double xb, double yb, double at) {
+        xa = xa + (xb - xa) * (at - ya) / (yb - ya);
+        ya = at;
+    };
+    if (y0 < top) cutY(x0, y0, x1, y1, top);
+    else if (y0 > bottom) cutY(x0, y0, x1, y1, bottom);
+    if (y1 < top) cutY(x1, y1, x0, y0, top);
+    else if (y1 > bottom) cutY(x1, y1, x0, y0, bottom);
+    // Split where the line crosses the clip's left and right sides; the
+    // outside pieces become vertical lines on those sides.
+    double xs[4] = {x0}, ys[4] = {y0};
+    int n = 1;
+    const double lo = std::min(x0, x1), hi = std::max(x0, x1);
+    double cuts[2];
+    int nc = 0;
+    if (lo < left && hi > left) cuts[nc++] = left;
+    if (lo < right && hi > right) cuts[nc++] = right;
+    if (nc == 2 && x0 > x1) std::swap(cuts[0], cuts[1]);
+    for (int i = 0; i < nc; ++i) {
+        xs[n] = cuts[i];
+        ys[n] = y0 + (y1 - y0) * (cuts[i] - x0) / (x1 - x0);
+        ++n;
+    }
+    xs[n] = x1, ys[n] = y1;
+    for (int i = 0; i < n; ++i) {
+        const double ax = std::clamp(xs[i], left, right), bx = std::clamp(xs[i + 1], left, right);
+        ClippedLine(static_cast<float>(ax), static_cast<float>(ys[i]), static_cast<float>(bx),
+                    static_cast<float>(ys[i + 1]), styleLeft, styleRight);
+    }
+}
+
+void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight) {
+    if (y0 == y1) return;
+    float dir = 1.0f;
+    if (y0 > y1) {
+        std::swap(x0, x1), std::swap(y0, y1);
+        dir = -1.0f;
+    }
+    const float dxdy = (x1 - x0) / (y1 - y0);
+    const int rowFirst = std::max(static_cast<int>(std::floor(y0)), clip_.Y0);
+    const int rowEnd = std::min(static_cast<int>(std::ceil(y1)), clip_.Y1);
+    float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
+    for (int y = rowFirst; y < rowEnd; ++y) {
+        const float rowTop = std::max(static_cast<float>(y), y0);
+        const float rowBottom = std::min(static_cast<float>(y + 1), y1);
+        const float dy = rowBottom - rowTop;
+        if (dy <= 0) continue;
+        const float xNext = x + dxdy * dy;
+        const float d = dy * dir;
+        const float xa = std::min(x, xNext), xb = std::max(x, xNext);
+        const float xaFloor = std::floor(xa);
+        const int ia = static_cast<int>(xaFloor);
+        const int ib = static_cast<int>(std::ceil(xb));
+        if (ib <= ia + 1) {
+            // Within one cell: split by the line's mean position in it.
+            const float mid = 0.5f * (x + xNext) - xaFloor;
+            Emit(ia, y, d * (1.0f - mid), styleLeft, styleRight);
+            Emit(ia + 1, y, d * mid, styleLeft, styleRight);
+        } else {
+            // Across several cells: the covered area grows linearly in the
+            // middle cells and quadratically in the first and last.
+            const float s = 1.0f / (xb - xa);
+            const float fa = xa - xaFloor;
+            const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
+            const float fb = xb - std::ceil(xb) + 1.0f;
+            const float am = 0.5f * s * fb * fb;
+            Emit(ia, y, d * a0, styleLeft, styleRight);
+            if (ib == ia + 2) {
+                Emit(ia + 1, y, d * (1.0f - a0 - am), styleLeft, styleRight);
+            } else {
+                const float a1 = s * (1.5f - fa);
+                Emit(ia + 1, y, d * (a1 - a0), styleLeft, styleRight);
+                for (int xi = ia + 2; xi < ib - 1 && xi < clip_.X1; ++xi) Emit(xi, y, d * s, styleLeft, styleRight);
+                const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
+                Emit(ib - 1, y, d * (1.0f - a2 - am), styleLeft, styleRight);
+            }
+            Emit(ib, y, d * am, styleLeft, styleRight);
+        }
+        x = xNext;
+    }
+}
+
+void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
+    if (cells_.empty() || clip_.Empty()) return;
+    const int rows = clip_.Y1 - clip_.Y0;
+    rowStart_.assign(static_cast<size_t>(rows) + 1, 0);
+    for (const Cell& c : cells_) ++rowStart_[static_cast<size_t>(c.Y - clip_.Y0) + 1];
+    for (int i = 0; i < rows; ++i) rowStart_[i + 1] += rowStart_[i];
+    sorted_.resize(cells_.size());
+    {
+        std::vector<uint32_t> next(rowStart_.begin(), rowStart_.end() - 1);
+        for (const Cell& c : cells_) sorted_[next[static_cast<size_t>(c.Y - clip_.Y0)]++] = c;
+    }
+
+    auto coverOf = [&](float a) -> uint32_t {
+        a = std::fabs(a);
+        if (rule == FillRule::EvenOdd) {
+            a = std::fmod(a, 2.0f);
+            if (a > 1.0f) a = 2.0f - a;
+        } else if (a > 1.0f) {
+            a = 1.0f;
+        }
+        if (!antialias) return a > 0.5f ? 256 : 0;
+        return static_cast<uint32_t>(a * 256.0f + 0.5f);
+    };
+
+    for (int row = 0; row < rows; ++row) {
+        Cell* begin = sorted_.data() + rowStart_[row];
+        Cell* end = sorted_.data() + rowStart_[row + 1];
+        if (begin == end) continue;
+        std::sort(begin, end, [](const Cell& a, const Cell& b) { return a.X < b.X; });
+        const int y = row + clip_.Y0;
+        active_.clear();
+        for (Cell* c = begin; c != end;) {
+            const int x = c->X;
+            for (; c != end && c->X == x; ++c) {
+                acc_[c->Style] += c->Delta;
+                if (!isActive_[c->Style]) {
+                    isActive_[c->Style] = 1;
+                    active_.push_back(c->Style);
+                }
+            }
+            const int xEnd = c != end ? c->X : clip_.X1;
+            covers_.clear();
+            for (size_t i = 0; i < active_.size();) {
+                const uint32_t s = active_[i];
+                const uint32_t cover = coverOf(acc_[s]);
+                if (cover) covers_.push_back({s, cover});
+                if (std::fabs(acc_[s]) < 1e-4f && c != end) {
+                    // Balanced again: drop it so long rows stay cheap.
+                    acc_[s] = 0;
+                    isActive_[s] = 0;
+                    active_[i] = active_.back();
+                    active_.pop_back();
+                } else {
+                    ++i;
+                }
+            }
+            if (!covers_.empty() && x < xEnd && c != end)
+                sink.Span(y, std::max(x, clip_.X0), xEnd, covers_.data(), static_cast<int>(covers_.size()));
+            else if (!covers_.empty() && c == end && x < clip_.X1)
+                sink.Span(y, std::max(x, clip_.X0), x + 1, covers_.data(), static_cast<int>(covers_.size()));
+        }
+        for (uint32_t s : active_) acc_[s] = 0, isActive_[s] = 0;
+    }
+}
+
+}  // namespace qb::render

@@ -1,0 +1,78 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace qb::render {
+
+struct PixelRect {
+    int X0 = 0, Y0 = 0, X1 = 0, Y1 = 0;  // X1, Y1 exclusive
+    bool Empty() const { return X1 <= X0 || Y1 <= Y0; }
+    PixelRect Intersect(const PixelRect& o) const;
+};
+
+enum class FillRule : uint8_t { EvenOdd, NonZero };
+
+// How much of one pixel run one fill style covers, 0..256.
+struct StyleCoverage {
+    uint32_t Style;
+    uint32_t Cover;
+};
+
+// Receives the rasterizer's output a run at a time: pixels x0..x1-1 of row y
+// are covered by the listed styles (their covers add up to at most 256 where
+// styles meet without overlapping).
+class SpanSink {
+public:
+    virtual ~SpanSink() = default;
+    virtual void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) = 0;
+};
+
+// A compound scanline rasterizer with exact-area anti-aliasing. Every line
+// carries the fill style on its left and the one on its right, which is how
+// movie shapes describe their regions, so all regions of a shape are
+// rasterized in one pass and the seams between neighbouring regions get
+// coverages that add up instead of letting the background through.
+//
+// Coverage is computed by signed-area accumulation: each line adds to the
+// cells it crosses the area it cuts off to its right, and a prefix sum along
+// the row turns those deltas into per-pixel coverage (as in the classic
+// accumulation-buffer font rasterizers), but the cells are kept sparse so a
+// large shape costs its outline, not its area; the interior comes out as runs.
+class Rasterizer {
+public:
+    // Starts a new pass restricted to `clip`; style numbers must be below
+    // styleCount (0 is "no style" and never painted).
+    void Begin(const PixelRect& clip, uint32_t styleCount);
+    // A line in pixel coordinates (any size: parts outside the clip are
+    // folded onto its edges so the coverage inside stays right).
+    void Line(double x0, double y0, double x1, double y1, uint32_t styleLeft, uint32_t styleRight);
+    // Turns the lines into runs; antialias false gives hard edges (a pixel is
+    // in when more than half of it is).
+    void Sweep(FillRule rule, bool antialias, SpanSink& sink);
+
+    size_t CellCount() const { return cells_.size(); }
+    // Work ceiling of one pass; lines beyond it are dropped.
+    static constexpr size_t kMaxCells = size_t{1} << 24;
+
+private:
+    struct Cell {
+        int32_t X;
+        int32_t Y;
+        uint32_t Style;
+        float Delta;
+    };
+    void ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight);
+    void Emit(int x, int y, float delta, uint32_t styleLeft, uint32_t styleRight);
+
+    PixelRect clip_;
+    uint32_t styleCount_ = 0;
+    std::vector<Cell> cells_, sorted_;
+    std::vector<uint32_t> rowStart_;
+    std::vector<float> acc_;
+    std::vector<uint32_t> active_;
+    std::vector<uint8_t> isActive_;
+    std::vector<StyleCoverage> covers_;
+};
+
+}  // namespace qb::render

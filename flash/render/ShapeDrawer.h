@@ -1,0 +1,52 @@
+#pragma once
+#include "flash/render/Compositor.h"
+#include "flash/render/Image.h"
+#include "flash/render/Paint.h"
+#include "flash/render/Rasterizer.h"
+#include "flash/render/Stroker.h"
+#include "flash/swf/Shape.h"
+
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace qb::render {
+
+using BitmapLookup = std::function<const Image*(uint16_t id)>;
+
+// Draws shapes into an image or a mask. One per canvas; it keeps its
+// buffers between draws so a frame allocates nothing once warmed up.
+class ShapeDrawer {
+public:
+    ShapeDrawer(Quality quality, BitmapLookup bitmaps) : quality_(quality), bitmaps_(std::move(bitmaps)) {}
+
+    // `toPixels` maps the shape's twips to pixels of `target`; `clip` limits
+    // the pixels touched; `mask` (may be null) hides what it does not cover.
+    void Draw(const swf::ShapeDef& shape, const swf::Matrix& toPixels, const swf::ColorTransform& cx, Image& target,
+              const PixelRect& clip, const Mask* mask);
+    // Adds the shape's filled area (never its strokes) to a mask.
+    void DrawMask(const swf::ShapeDef& shape, const swf::Matrix& toPixels, Mask& mask, const PixelRect& clip);
+
+    // Lines and cells handled so far: what a frame's work budget counts.
+    size_t Work() const { return work_; }
+    void ResetWork() { work_ = 0; }
+
+    // The pixel box a shape covers under a map, strokes included.
+    static PixelRect DeviceBounds(const swf::ShapeDef& shape, const swf::Matrix& toPixels);
+
+private:
+    double Tolerance() const;
+    void AddFills(std::span<const swf::Edge> edges, const swf::Matrix& m);
+    void AddStrokes(std::span<const swf::Edge* const> edges, const swf::Matrix& m, double halfWidth);
+    void Flatten(const swf::Edge& e, const swf::Matrix& m, std::vector<Point>& out) const;
+
+    Quality quality_;
+    BitmapLookup bitmaps_;
+    Rasterizer raster_;
+    std::vector<Paint> paints_, linePaints_;
+    std::vector<const swf::Edge*> stroked_;
+    size_t work_ = 0;
+    std::vector<Point> points_, polyline_;
+};
+
+}  // namespace qb::render
