@@ -20,4 +20,6 @@ class Form;
 void RunModal(Form& form);
 // Ends Application::Run's message loop.
 void QuitMessageLoop();
+// Drops the mouse messages still queued (after a popup menu has closed).
+void DiscardQueuedMouseMessages();
 }  // namespace qb::ui

@@ -113,6 +113,17 @@ void Control::Invalidate(bool now) {
     }
 }
 
+void Control::ClientToScreen(int& x, int& y) const {
+    const Control* c = this;
+    while (c && !(c->IsWindowed() && c->peer_)) {
+        if (!c->Parent()) return;
+        x += c->Left();
+        y += c->Top();
+        c = c->Parent();
+    }
+    if (c) c->peer_->ClientToScreen(x, y);
+}
+
 WinControl::~WinControl() {
     for (auto* c : children_) c->parent_ = nullptr;
     children_.clear();

@@ -24,6 +24,8 @@ public:
     // Repaint part of the client area (null: all of it), at once or later.
     virtual void Invalidate(const Rect* r, bool now) = 0;
     virtual void SetFocus() = 0;
+    // Client coordinates of this window to screen coordinates.
+    virtual void ClientToScreen(int& x, int& y) = 0;
 };
 
 enum class MouseButton { Left, Right, Middle };
@@ -83,6 +85,9 @@ public:
     // windowless control. Null while headless or not yet shown.
     ControlPeer* Peer() const;
     void Invalidate(bool now = false);
+    // A point of this control in screen coordinates (headless: relative to
+    // the topmost parent).
+    void ClientToScreen(int& x, int& y) const;
 
 protected:
     virtual void TextChanged() { Notify(Change::Text); }
@@ -152,6 +157,8 @@ protected:
     virtual void MouseDown(MouseButton b, int x, int y) {}
     virtual void MouseMove(int x, int y) {}
     virtual void MouseUp(MouseButton b, int x, int y) {}
+    // Forget a pending click (its release was taken by someone else).
+    void CancelClick() { clicked_ = false; }
     void FontChanged() override;
     void TextChanged() override { Invalidate(); }
     void EnabledChanged() override { Invalidate(); }

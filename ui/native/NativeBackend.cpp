@@ -13,6 +13,7 @@ std::unique_ptr<ControlPeer> CreatePeer(WinControl&) { return nullptr; }
 std::unique_ptr<TimerPeer> CreateTimerPeer(Timer&) { return nullptr; }
 void RunModal(Form&) {}
 void QuitMessageLoop() {}
+void DiscardQueuedMouseMessages() {}
 MenuItem* TrackPopup(PopupMenu&, int, int) { return nullptr; }
 bool ExecuteFileDialog(FileDialog&) { return false; }
 

@@ -114,6 +114,12 @@ void RunModal(Form& form) {
 
 void QuitMessageLoop() { PostQuitMessage(0); }
 
+void DiscardQueuedMouseMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+}
+
 // A hidden message-only window per running timer.
 class WinTimer : public TimerPeer {
 public:

@@ -26,6 +26,12 @@ public:
     void Update(Change what) override;
     void Invalidate(const Rect* r, bool now) override;
     void SetFocus() override { ::SetFocus(hwnd_); }
+    void ClientToScreen(int& x, int& y) override {
+        POINT p{x, y};
+        ::ClientToScreen(hwnd_, &p);
+        x = p.x;
+        y = p.y;
+    }
 
     HWND Handle() const { return hwnd_; }
     WinControl& Control() const { return control_; }
