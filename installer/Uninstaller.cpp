@@ -1,0 +1,48 @@
+#include "installer/Uninstaller.h"
+
+#include "installer/EntryName.h"
+#include "installer/Installer.h"
+#include "installer/LocalFiles.h"
+
+namespace qb::setup {
+
+namespace {
+
+std::string Normalized(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return Folded(path);
+}
+
+}  // namespace
+
+bool IsInside(const std::string& path, const std::string& directory) {
+    const std::string p = Normalized(path);
+    const std::string d = Normalized(WithTrailingSeparator(directory));
+    if (d.size() < 2 || p.size() <= d.size() || p.compare(0, d.size(), d) != 0) return false;
+    size_t at = d.size();
+    while (at <= p.size()) {
+        const size_t next = std::min(p.find('\\', at), p.size());
+        if (!IsPlainFileName(std::string_view(p).substr(at, next - at))) return false;
+        at = next + 1;
+    }
+    return true;
+}
+
+std::vector<std::string> RemoveInstalledFiles(const InstallLog& log, const std::string& logPath) {
+    std::vector<std::string> left;
+    for (auto f = log.Files.rbegin(); f != log.Files.rend(); ++f) {
+        if (!IsInside(*f, log.Directory)) continue;
+        if (!DeleteOneFile(*f)) left.push_back(*f);
+    }
+    if (!DeleteOneFile(logPath)) left.push_back(logPath);
+    const std::string home = Normalized(WithTrailingSeparator(log.Directory));
+    for (const auto& d : log.Directories) {
+        // The installation folder, folders in it, and the parents setup made for it.
+        const std::string n = Normalized(WithTrailingSeparator(d));
+        if (IsInside(d, log.Directory) || home.compare(0, n.size(), n) == 0) RemoveEmptyDirectory(d);
+    }
+    return left;
+}
+
+}  // namespace qb::setup
