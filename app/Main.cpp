@@ -5,6 +5,7 @@
 #include "app/SaverPassword.h"
 #include "app/SaverSettings.h"
 #include "app/SaverUtils.h"
+#include "app/SharedPlayer.h"
 #include "platform/FileSystem.h"
 #include "platform/SingleInstance.h"
 
@@ -39,6 +40,7 @@ int Run(const std::vector<std::string>& args) {
     // Anything that is not a switch ends the program before it touches anything.
     if (!args.empty() && (args[0].empty() || (args[0][0] != '-' && args[0][0] != '/'))) return 0;
     FixDirectories();
+    SharedPlayerScope sharedPlayer;
     const StartRequest request = ParseCommandLine(args);
     switch (request.Mode) {
     case SaverMode::ChangePassword:

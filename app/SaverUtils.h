@@ -5,6 +5,8 @@
 
 namespace qb {
 
+class TMPEGPlayer;
+
 // Process-wide directories and constants, set once at start-up and read by
 // every window afterwards. Directory strings end in a backslash (or are empty).
 namespace SaverUtils {
@@ -15,6 +17,9 @@ inline uint32_t HostWindow = 0;
 inline std::string SettingsFilePath;
 inline std::string MessageCaption = "Quenbrook";
 inline const std::array<const char*, 3> QualityNames = {"Low", "Medium", "High"};
+// The MP3 player the editor and the full-screen player share; null when the
+// decoder library is not beside the executable. Owned by SharedPlayerScope.
+inline TMPEGPlayer* SharedMp3Player = nullptr;
 }  // namespace SaverUtils
 
 // Appends "\" unless the path is empty or already ends in one.

@@ -98,7 +98,8 @@ void TMPEGPlayer::CheckError() {
 
 void TMPEGPlayer::LoadDLL() {
     std::string path = PathToDLL;
-    if (!path.empty() && path.back() != '\\' && path.back() != ':') path += '\\';
+    // A forward slash is a separator too (the portable builds use it).
+    if (!path.empty() && path.back() != '\\' && path.back() != '/' && path.back() != ':') path += '\\';
     path += kLibraryName;
     auto module = loader_.Load(path);
     if (!module) throw TMPEGError("Can't load MPEG library", 0);

@@ -13,7 +13,7 @@ endif()
 qb_add_test(test_mpeg_stream unit/Mp3StreamTest.cpp unit/Mp3PlayerTest.cpp LIBS qb_mpeg_core qb_testsupport)
 target_compile_definitions(test_mpeg_stream PRIVATE QB_SOUND_FIXTURES="${QB_SOUND_FIXTURES}")
 
-qb_add_test(test_mpeg_player unit/MPEGPlayerTest.cpp LIBS qb_mpeg_player)
+qb_add_test(test_mpeg_player unit/MPEGPlayerTest.cpp LIBS qb_shared_player qb_testsupport)
 if(WIN32)
   qb_add_test(test_mpeg_player_win unit/MPEGPlayerWinTest.cpp LIBS qb_mpeg_player qb_testsupport)
   target_compile_definitions(test_mpeg_player_win PRIVATE QB_SOUND_FIXTURES="${QB_SOUND_FIXTURES}"

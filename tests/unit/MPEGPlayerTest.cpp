@@ -1,6 +1,9 @@
 // The sound component against a stand-in decoder library whose entry points
 // log their calls and answer what the test sets.
+#include "app/SaverUtils.h"
+#include "app/SharedPlayer.h"
 #include "player/MPEGPlayer.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -415,6 +418,40 @@ TEST_F(MPEGPlayerTest, DestroyingALoadedPlayerUnloadsTheLibrary) {
     }
     EXPECT_EQ(fake.log, (Log{"Close", "deinit"}));
     EXPECT_EQ(loader.loaded, 0);
+}
+
+TEST_F(MPEGPlayerTest, SharedPlayerExistsOnlyWithTheLibraryBesideTheProgram) {
+    test::TempDir exeDir;
+    SaverUtils::ExeDir = exeDir.Path();
+    {
+        SharedPlayerScope scope(loader, workers);
+        EXPECT_EQ(SaverUtils::SharedMp3Player, nullptr);
+        EXPECT_TRUE(loader.paths.empty());
+    }
+    exeDir.Write("QbMpegDll.dll", std::string("library"));
+    {
+        SharedPlayerScope scope(loader, workers);
+        TMPEGPlayer* shared = SaverUtils::SharedMp3Player;
+        ASSERT_NE(shared, nullptr);
+        EXPECT_EQ(loader.paths, Log{exeDir.Path() + "QbMpegDll.dll"});
+        EXPECT_TRUE(shared->Loaded());
+        EXPECT_TRUE(shared->UseTimer);
+        EXPECT_EQ(shared->TimerFreq(), 100);
+        EXPECT_EQ(shared->Timer()->Interval(), 100u);
+        EXPECT_EQ(shared->PathToDLL, exeDir.Path());
+        fake.log.clear();
+    }
+    EXPECT_EQ(SaverUtils::SharedMp3Player, nullptr);
+    EXPECT_EQ(fake.log, Log{"deinit"});
+    EXPECT_EQ(loader.loaded, 0);
+
+    // There but not loadable: no shared player, and the program goes on.
+    loader.missing = {"Seek"};
+    {
+        SharedPlayerScope scope(loader, workers);
+        EXPECT_EQ(SaverUtils::SharedMp3Player, nullptr);
+    }
+    SaverUtils::ExeDir.clear();
 }
 
 }  // namespace
