@@ -51,13 +51,19 @@ bool HandOver(const std::string& directory, bool silent) {
     GetTempPathA(MAX_PATH, temp);
     const std::string copy = std::string(temp) + "qb-uninstall-" + std::to_string(GetCurrentProcessId()) + ".exe";
     if (!CopyFileA(OwnPath().c_str(), copy.c_str(), FALSE)) return false;
+    // A backslash right before the closing quote would escape it: the folder goes without one.
+    std::string folder = directory;
+    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
     std::wstring cmd = L"\"" + win::FromAnsi(copy) + L"\" " + kHandOver + L" " +
                        std::to_wstring(GetCurrentProcessId()) + (silent ? L" /S" : L"") + L" \"/D=" +
-                       win::FromAnsi(directory) + L"\"";
+                       win::FromAnsi(folder) + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    // Started in the temporary folder: a working directory inside the
+    // installation folder would keep that folder from being removed.
+    const std::wstring tempDir = win::FromAnsi(temp);
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, tempDir.c_str(), &si, &pi)) {
         DeleteFileA(copy.c_str());
         return false;
     }

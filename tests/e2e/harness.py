@@ -12,7 +12,9 @@ import tempfile
 import time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-WIN_TREE = os.path.join(ROOT, "build", "win")
+# Build trees to test; a developer's own trees may stand in for the default ones.
+WIN_TREE = os.environ.get("QB_WIN_TREE") or os.path.join(ROOT, "build", "win")
+NATIVE_TREE = os.environ.get("QB_NATIVE_TREE") or os.path.join(ROOT, "build", "native")
 DIST = os.path.join(WIN_TREE, "dist")
 E2E_TOOLS = os.path.join(WIN_TREE, "e2e-tools")
 WORK = os.environ.get("QB_E2E_WORK") or os.path.join(ROOT, "build", "e2e")
