@@ -1,1 +1,7 @@
-# Filled in as this part of the program grows.
+# The Flash control: a child window over the movie engine (Windows only);
+# its input routing is portable and tested natively.
+if(WIN32)
+  add_library(qb_flash_control STATIC ShockwaveFlash.cpp)
+  target_include_directories(qb_flash_control PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(qb_flash_control PUBLIC qb_flash user32 gdi32)
+endif()

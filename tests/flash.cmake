@@ -1,1 +1,13 @@
 # Filled in as this part of the program grows.
+# Engine tests: timelines, scripts, pictures, playback. Built for both
+# targets; the control's window test is Windows only.
+qb_add_test(test_flash
+            unit/flash/TimelineTest.cpp unit/flash/ActionsTest.cpp unit/flash/PlaybackTest.cpp
+            LIBS qb_flash qb_player_files qb_testsupport)
+target_sources(test_flash PRIVATE unit/flash/GoldenTest.cpp)
+if(WIN32)
+  target_compile_definitions(test_flash PRIVATE QB_GOLDEN_DIR="Z:${CMAKE_CURRENT_SOURCE_DIR}/golden")
+else()
+  target_compile_definitions(test_flash PRIVATE QB_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden")
+endif()
+target_compile_options(test_flash PRIVATE -Wno-missing-field-initializers)  # designated initializers leave the rest default on purpose

@@ -19,6 +19,9 @@ Movie::Movie(std::shared_ptr<const MovieDef> def) : def_(std::move(def)) {
 void Movie::Tick() {
     ++tick_;
     AdvanceTree(*root_, true);
+    // Without Loop the root halts as it reaches its last frame (its scripts
+    // may still send it elsewhere).
+    if (!loop_ && root_->CurrentFrame() >= root_->FrameCount()) root_->SetPlaying(false);
     RunScripts();
 }
 
@@ -63,10 +66,7 @@ bool Movie::Idle() const {
     while (!stack.empty()) {
         const Clip* c = stack.back();
         stack.pop_back();
-        if (c->Playing() && c->FrameCount() > 1) {
-            // The root halted by Loop false is not going anywhere either.
-            if (!(c == root_.get() && !loop_ && c->CurrentFrame() >= c->FrameCount())) return false;
-        }
+        if (c->Playing() && c->FrameCount() > 1) return false;
         for (const auto& [depth, child] : c->Children())
             if (const Clip* k = const_cast<DisplayObject&>(*child).AsClip()) stack.push_back(k);
     }

@@ -22,6 +22,7 @@ public:
     Movie& operator=(const Movie&) = delete;
 
     const MovieDef& Definition() const { return *def_; }
+    const std::shared_ptr<const MovieDef>& DefinitionPtr() const { return def_; }
     int Version() const { return def_->File().Version; }
     Clip& Root() { return *root_; }
     const Clip& Root() const { return *root_; }

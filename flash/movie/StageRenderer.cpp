@@ -13,6 +13,16 @@ swf::Matrix ShowAllMatrix(const swf::Rect& frame, int width, int height) {
     return {s, 0, 0, s, ox, oy};
 }
 
+render::Image RenderFrame(const std::shared_ptr<const MovieDef>& def, int frame, int width, int height,
+                          render::Quality quality) {
+    Movie movie(def);
+    for (int i = 0; i < frame; ++i) movie.Tick();
+    render::Image image;
+    image.Resize(width, height);
+    StageRenderer(quality).Render(movie, image);
+    return image;
+}
+
 bool StageRenderer::OverBudget() const { return drawer_->Work() > kMaxWorkPerFrame; }
 
 void StageRenderer::Render(const Movie& movie, render::Image& target, std::optional<swf::Rgba> background) {

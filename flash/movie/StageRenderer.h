@@ -15,6 +15,11 @@ namespace qb::movie {
 // movie keeps its aspect ratio, as large as fits, centred.
 swf::Matrix ShowAllMatrix(const swf::Rect& frame, int width, int height);
 
+// A movie as it looks `frame` frame times after loading (scripts run as when
+// playing), drawn on a width x height canvas on its own background.
+render::Image RenderFrame(const std::shared_ptr<const MovieDef>& def, int frame, int width, int height,
+                          render::Quality quality = render::Quality::High);
+
 // Draws a movie's stage into an image: background, then every object in
 // depth order with masks and colour transforms applied.
 class StageRenderer {

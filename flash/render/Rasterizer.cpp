@@ -175,10 +175,10 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
                     ++i;
                 }
             }
-            if (!covers_.empty() && x < xEnd && c != end)
+            // After the row's last cell the coverage runs on to the clip's
+            // right side: the lines that close the area lie beyond it.
+            if (!covers_.empty() && x < xEnd)
                 sink.Span(y, std::max(x, clip_.X0), xEnd, covers_.data(), static_cast<int>(covers_.size()));
-            else if (!covers_.empty() && c == end && x < clip_.X1)
-                sink.Span(y, std::max(x, clip_.X0), x + 1, covers_.data(), static_cast<int>(covers_.size()));
         }
         for (uint32_t s : active_) acc_[s] = 0, isActive_[s] = 0;
     }

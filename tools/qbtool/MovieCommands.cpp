@@ -90,11 +90,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     auto movie = Open(*o, error);
     if (!movie) return Fail(error);
     DefaultSize(*movie, *o);
-    for (int i = 0; i < o->Frame; ++i) movie->Tick();
-    qb::render::Image image;
-    image.Resize(o->Width, o->Height);
-    qb::movie::StageRenderer renderer(o->Quality);
-    renderer.Render(*movie, image);
+    const auto image = qb::movie::RenderFrame(movie->DefinitionPtr(), o->Frame, o->Width, o->Height, o->Quality);
     if (!qb::render::WritePng(image, o->Output)) return Fail("cannot write " + o->Output);
     return 0;
 }

@@ -1,0 +1,156 @@
+// Frame scripts: timeline commands, the stack machine, clips by name and
+// path, and the bounds that keep hostile scripts from hanging a frame.
+#include "tests/unit/flash/FlashTestMovies.h"
+
+#include <gtest/gtest.h>
+
+namespace qb::test {
+namespace {
+
+using movie::Movie;
+
+// A movie of `frames` frames whose frame `scriptFrame` (from 0) runs `script`;
+// frame 2 is labelled "two"; a 4-frame sprite named "kid" sits at depth 1.
+SwfWriter WithScript(const ActionWriter& script, int scriptFrame = 0, int frames = 6, uint8_t version = 6) {
+    SwfWriter w(MovieHeader{.Version = version});
+    Square(w, 1);
+    TagList sprite;
+    Place(sprite, {.Depth = 1, .Character = 1});
+    sprite.ShowFrame().ShowFrame().ShowFrame().ShowFrame().End();
+    w.DefineSprite(2, sprite);
+    Place(w, {.Depth = 1, .Character = 2, .Name = std::string("kid")});
+    for (int f = 0; f < frames; ++f) {
+        if (f == 2) Label(w, "two");
+        if (f == scriptFrame) w.DoAction(script.End());
+        w.ShowFrame();
+    }
+    w.End();
+    return w;
+}
+
+movie::Clip& Kid(Movie& m) { return *m.Root().ChildNamed("kid")->AsClip(); }
+
+TEST(Actions, TimelineCommandsMoveTheRoot) {
+    struct Case {
+        const char* name;
+        ActionWriter script;
+        int expectFrame;  // from 0, right after loading
+        bool expectPlaying;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"stop", ActionWriter().Stop(), 0, false});
+    cases.push_back({"gotoFrame", ActionWriter().GotoFrame(4), 4, false});
+    cases.push_back({"gotoLabel", ActionWriter().GotoLabel("TWO"), 2, false});
+    cases.push_back({"nextFrame", ActionWriter().NextFrame(), 1, false});
+    cases.push_back({"gotoFrame2 number, play", ActionWriter().Push(4.0).GotoFrame2(true), 3, true});
+    cases.push_back({"gotoFrame2 label", ActionWriter().Push("two").GotoFrame2(false), 2, false});
+    cases.push_back({"gotoAndStop method", ActionWriter().Push(5.0).PushInt(1).Push("this").Op(0x1C).Push("gotoAndStop").Op(0x52), 4, false});
+    cases.push_back({"unknown actions skipped", ActionWriter().Raw(0xEE, {1, 2, 3}).Op(0x7F).Stop(), 0, false});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Movie m(LoadMovie(WithScript(c.script)));
+        EXPECT_EQ(m.FrameNum(), c.expectFrame);
+        EXPECT_EQ(m.Playing(), c.expectPlaying);
+    }
+}
+
+TEST(Actions, PrevFrameAndPlayFromALaterFrame) {
+    Movie m(LoadMovie(WithScript(ActionWriter().PrevFrame().Play(), 3)));
+    m.Tick();
+    m.Tick();
+    m.Tick();  // frame 3 runs: back to frame 2 (index 2), then plays on
+    EXPECT_EQ(m.FrameNum(), 2);
+    EXPECT_TRUE(m.Playing());
+    m.Tick();  // into frame 4 again: its script sends the movie back again
+    EXPECT_EQ(m.FrameNum(), 2);
+    EXPECT_TRUE(m.Playing());
+}
+
+TEST(Actions, SetTargetAndMethodsReachChildClips) {
+    // tellTarget("kid") { gotoAndStop(3) } and kid.play() stopped first.
+    ActionWriter tell;
+    tell.SetTarget("kid").GotoFrame(2).SetTarget("");
+    tell.Stop();
+    Movie m(LoadMovie(WithScript(tell)));
+    EXPECT_EQ(Kid(m).CurrentFrame(), 3);
+    EXPECT_FALSE(Kid(m).Playing());
+    EXPECT_FALSE(m.Playing());
+
+    // _root.kid.gotoAndPlay("2")... written as getVariable/getMember/callMethod.
+    ActionWriter call;
+    call.ConstantPool({"_root", "kid", "gotoAndPlay"})
+        .Push(2.0).PushInt(1).PushConstant(0).Op(0x1C).PushConstant(1).Op(0x4E).PushConstant(2).Op(0x52).Op(0x17);
+    Movie n(LoadMovie(WithScript(call)));
+    EXPECT_EQ(Kid(n).CurrentFrame(), 2);
+    EXPECT_TRUE(Kid(n).Playing());
+}
+
+TEST(Actions, VariablesArithmeticAndBranches) {
+    // i = 0; while (i < 5) i = i + 1; if (i == 5) gotoAndStop(4);
+    ActionWriter a;
+    a.Push("i").PushInt(0).Op(0x1D);
+    const size_t loopTop = a.Size();
+    a.Push("i").Op(0x1C).PushInt(5).Op(0x48).Op(0x12);  // !(i < 5)
+    ActionWriter body;
+    body.Push("i").Push("i").Op(0x1C).PushInt(1).Op(0x47).Op(0x1D);
+    const int16_t bodySize = static_cast<int16_t>(body.Size());
+    a.If(static_cast<int16_t>(bodySize + 5));
+    a.Push("i").Push("i").Op(0x1C).PushInt(1).Op(0x47).Op(0x1D);
+    a.Jump(static_cast<int16_t>(static_cast<int64_t>(loopTop) - static_cast<int64_t>(a.Size() + 5)));
+    a.Push("i").Op(0x1C).PushInt(5).Op(0x49).Op(0x12);
+    a.If(5).GotoFrame(3);
+    a.Push("sum").PushInt(7).PushInt(3).Op(0x0C).PushInt(1).Op(0x0B).Op(0x1D);  // sum = 7 * 3 - 1
+    Movie m(LoadMovie(WithScript(a)));
+    EXPECT_EQ(m.FrameNum(), 3);
+    auto& vars = m.Root().Variables();
+    ASSERT_TRUE(vars.count("i"));
+    EXPECT_EQ(vars.at("i").Number, 5);
+    EXPECT_EQ(vars.at("sum").Number, 20);
+}
+
+TEST(Actions, PropertiesOfClips) {
+    // Root's _totalframes into t; kid's _currentframe into c; kid._x = 12.
+    ActionWriter a;
+    a.Push("t").Push("").PushInt(5).Op(0x22).Op(0x1D);
+    a.Push("c").Push("kid").PushInt(4).Op(0x22).Op(0x1D);
+    a.Push("kid").PushInt(0).PushInt(12).Op(0x23);
+    Movie m(LoadMovie(WithScript(a, 1)));
+    m.Tick();
+    auto& vars = m.Root().Variables();
+    EXPECT_EQ(vars.at("t").Number, 6);
+    EXPECT_EQ(vars.at("c").Number, 2);
+    EXPECT_EQ(Kid(m).Matrix.Tx, 240);
+    EXPECT_TRUE(Kid(m).Scripted);
+}
+
+TEST(Actions, EndlessScriptsAndGotoLoopsEndTheFrame) {
+    // A jump to itself, forever.
+    Movie spin(LoadMovie(WithScript(ActionWriter().Jump(-5))));
+    spin.Tick();
+    EXPECT_EQ(spin.FrameNum(), 1);
+
+    // Frame 1 sends the movie to frame 2 and frame 2 back to frame 1.
+    SwfWriter w;
+    w.DoAction(ActionWriter().GotoFrame(1).Play().End()).ShowFrame();
+    w.DoAction(ActionWriter().GotoFrame(0).Play().End()).ShowFrame().End();
+    Movie pingPong(LoadMovie(w));
+    pingPong.Tick();
+    SUCCEED();  // reaching here is the test: the frame ended
+}
+
+TEST(Actions, StringsAndComparisons) {
+    ActionWriter a;
+    a.Push("s").Push("ab").Push("cd").Op(0x21).Op(0x1D);           // s = "ab" add "cd"
+    a.Push("n").Push("12").PushInt(3).Op(0x47).Op(0x1D);           // n = "12" + 3 (add2: a string)
+    a.Push("lt").PushInt(2).PushInt(10).Op(0x48).Op(0x1D);          // lt = 2 < 10
+    a.Push("len").Push("hello").Op(0x14).Op(0x1D);                  // len = length("hello")
+    Movie m(LoadMovie(WithScript(a, 0, 2, 7)));
+    auto& v = m.Root().Variables();
+    EXPECT_EQ(v.at("s").String, "abcd");
+    EXPECT_EQ(v.at("n").String, "123");
+    EXPECT_TRUE(v.at("lt").Bool);
+    EXPECT_EQ(v.at("len").Number, 5);
+}
+
+}  // namespace
+}  // namespace qb::test

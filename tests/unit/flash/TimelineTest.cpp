@@ -1,0 +1,140 @@
+// The root timeline's frame numbers as the control reports them, the
+// display list through placements, removals, sprites and gotos.
+#include "tests/unit/flash/FlashTestMovies.h"
+
+#include <gtest/gtest.h>
+
+namespace qb::test {
+namespace {
+
+using movie::Movie;
+
+// Frames: 1 places square 1 at depth 1; 2 places sprite 3 at depth 2;
+// 3 removes depth 1. The sprite has 3 frames of its own.
+SwfWriter ThreeFrames() {
+    SwfWriter w;
+    Square(w, 1);
+    Square(w, 2, 0x00FF00FF);
+    TagList sprite;
+    Place(sprite, {.Depth = 1, .Character = 2});
+    sprite.ShowFrame().ShowFrame().ShowFrame().End();
+    w.DefineSprite(3, sprite);
+    Place(w, {.Depth = 1, .Character = 1});
+    w.ShowFrame();
+    Place(w, {.Depth = 2, .Character = 3, .Name = std::string("kid")});
+    w.ShowFrame();
+    Remove(w, 1);
+    w.ShowFrame().End();
+    return w;
+}
+
+TEST(Timeline, FrameNumbersCountFromZeroAndLoopOrHaltAtTheEnd) {
+    auto def = LoadMovie(ThreeFrames());
+    for (bool loop : {true, false}) {
+        SCOPED_TRACE(loop);
+        Movie m(def);
+        m.SetLoop(loop);
+        EXPECT_EQ(m.TotalFrames(), 3);
+        std::vector<int> seen{m.FrameNum()};
+        for (int i = 0; i < 4; ++i) {
+            m.Tick();
+            seen.push_back(m.FrameNum());
+        }
+        if (loop) {
+            EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 0, 1}));
+        } else {
+            EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 2, 2}));
+            EXPECT_FALSE(m.Playing());
+        }
+    }
+}
+
+TEST(Timeline, StopHaltsAndPlayResumes) {
+    auto def = LoadMovie(ThreeFrames());
+    Movie m(def);
+    m.Tick();
+    m.Stop();
+    m.Tick();
+    m.Tick();
+    EXPECT_EQ(m.FrameNum(), 1);
+    m.Play();
+    m.Tick();
+    EXPECT_EQ(m.FrameNum(), 2);
+}
+
+TEST(Timeline, PlacementsRemovalsAndSpritesFollowTheFrames) {
+    auto def = LoadMovie(ThreeFrames());
+    Movie m(def);
+    EXPECT_EQ(Stage(m.Root()), (std::vector<uint16_t>{1}));
+    m.Tick();
+    EXPECT_EQ(Stage(m.Root()), (std::vector<uint16_t>{1, 3}));
+    auto* kid = m.Root().Children().at(2)->AsClip();
+    ASSERT_NE(kid, nullptr);
+    EXPECT_EQ(kid->CurrentFrame(), 1);  // placed this frame: shows its first frame
+    EXPECT_EQ(Stage(*kid), (std::vector<uint16_t>{2}));
+    m.Tick();
+    EXPECT_EQ(Stage(m.Root()), (std::vector<uint16_t>{3}));
+    EXPECT_EQ(kid->CurrentFrame(), 2);  // the sprite runs on its own timeline
+}
+
+TEST(Timeline, GoingBackRebuildsTheStageAndKeepsWhatStays) {
+    auto def = LoadMovie(ThreeFrames());
+    Movie m(def);
+    m.Tick();
+    m.Tick();
+    m.Tick();  // wraps to frame 1: square back, sprite gone
+    EXPECT_EQ(m.FrameNum(), 0);
+    EXPECT_EQ(Stage(m.Root()), (std::vector<uint16_t>{1}));
+
+    m.GotoFrame(2, false);  // forward over frame 2: sprite placed, square removed
+    EXPECT_EQ(Stage(m.Root()), (std::vector<uint16_t>{3}));
+    auto kid = m.Root().Children().at(2);
+    m.GotoFrame(1, false);  // back: the sprite is placed on frame 2 too, so it stays
+    EXPECT_EQ(Stage(m.Root()), (std::vector<uint16_t>{1, 3}));
+    EXPECT_EQ(m.Root().Children().at(2), kid);
+    EXPECT_FALSE(m.Playing());
+}
+
+TEST(Timeline, MovesChangeTheObjectAtADepth) {
+    SwfWriter w;
+    Square(w, 1);
+    Square(w, 2);
+    Place(w, {.Depth = 5, .Character = 1, .Matrix = MatrixSpec{.Tx = 100}});
+    w.ShowFrame();
+    Place(w, {.Depth = 5, .Move = true, .Matrix = MatrixSpec{.Tx = 300}});
+    w.ShowFrame();
+    Place(w, {.Depth = 5, .Move = true, .Character = 2});
+    w.ShowFrame().End();
+    Movie m(LoadMovie(w));
+    m.Tick();
+    EXPECT_EQ(m.Root().Children().at(5)->Matrix.Tx, 300);
+    m.Tick();
+    EXPECT_EQ(m.Root().Children().at(5)->CharacterId, 2);
+    EXPECT_EQ(m.Root().Children().at(5)->Matrix.Tx, 300);  // the replacement keeps the place
+    m.GotoFrame(0, false);
+    EXPECT_EQ(m.Root().Children().at(5)->CharacterId, 1);
+    EXPECT_EQ(m.Root().Children().at(5)->Matrix.Tx, 100);
+}
+
+TEST(Timeline, CompressedMoviesPlayLikeUncompressedOnes) {
+    const SwfWriter w = ThreeFrames();
+    Movie m(LoadMovie(w.CompressedMovie()));
+    EXPECT_EQ(m.TotalFrames(), 3);
+    m.Tick();
+    EXPECT_EQ(Stage(m.Root()), (std::vector<uint16_t>{1, 3}));
+}
+
+TEST(Timeline, UnplayableFilesAreRefused) {
+    SwfWriter w = ThreeFrames();
+    Bytes lzma = w.Movie();
+    lzma[0] = 'Z';
+    swf::LoadError error;
+    EXPECT_EQ(movie::MovieDef::Load(lzma, error), nullptr);
+    EXPECT_EQ(error, swf::LoadError::Unsupported);
+    EXPECT_EQ(movie::MovieDef::Load(Bytes{'F', 'W', 'S', 6}, error), nullptr);
+    EXPECT_EQ(movie::MovieDef::Load(Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, error), nullptr);
+    EXPECT_EQ(error, swf::LoadError::NotAMovie);
+}
+
+}  // namespace
+}  // namespace qb::test
