@@ -1,5 +1,7 @@
 #include "installer/EntryName.h"
 
+#include "installer/LocalFiles.h"
+
 #include <array>
 
 namespace qb::setup {
@@ -35,11 +37,17 @@ bool IsDeviceName(std::string_view name) {
 
 }  // namespace
 
-bool IsPlainFileName(std::string_view name) {
+bool IsPlainFileName(std::string_view name) { return IsPlainFileName(name, IsLeadByte); }
+
+bool IsPlainFileName(std::string_view name, bool (*isLeadByte)(unsigned char)) {
     if (name.empty() || name.size() > 200) return false;
-    for (const char ch : name) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || std::string_view("<>:\"/\\|?*").find(ch) != std::string_view::npos) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (isLeadByte(c)) {
+            if (++i == name.size()) return false;  // a character cut in half
+            continue;
+        }
+        if (c < 0x20 || std::string_view("<>:\"/\\|?*").find(name[i]) != std::string_view::npos) return false;
     }
     // Windows drops trailing dots and blanks, so "a." would land on "a" and
     // ".." on the parent; leading blanks are kept by no tool consistently.

@@ -15,6 +15,9 @@ bool RemoveEmptyDirectory(const std::string& path);
 // Deletes one file (never a directory); true when it is gone afterwards.
 bool DeleteOneFile(const std::string& path);
 
+// Whether the byte starts a two-byte character in the system's code page.
+bool IsLeadByte(unsigned char c);
+
 // The separator the platform's paths use.
 char PathSeparator();
 

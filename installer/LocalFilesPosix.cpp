@@ -18,6 +18,8 @@ bool DeleteOneFile(const std::string& path) {
     return unlink(path.c_str()) == 0;
 }
 
+bool IsLeadByte(unsigned char) { return false; }  // names are UTF-8, whose bytes never pose as ASCII
+
 char PathSeparator() { return '/'; }
 
 }  // namespace qb::setup

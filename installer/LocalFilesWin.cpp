@@ -24,6 +24,8 @@ bool DeleteOneFile(const std::string& path) {
     return DeleteFileA(path.c_str()) != 0;
 }
 
+bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
+
 char PathSeparator() { return '\\'; }
 
 }  // namespace qb::setup

@@ -166,6 +166,12 @@ TEST(EntryName, OnlyPlainFileNamesPass) {
         {"a\tb", false},       {"a*b", false},             {"a?b", false},      {"a|b", false},
     };
     for (const auto& [name, ok] : cases) EXPECT_EQ(IsPlainFileName(name), ok) << '"' << name << '"';
+
+    // In a double-byte code page a character's second byte may be "\\" or "|".
+    const auto gbk = [](unsigned char c) { return c >= 0x81 && c <= 0xFE; };
+    const std::pair<const char*, bool> doubleByte[] = {
+        {"\xB1\x5C.swf", true}, {"\xC7\x7C\xD4\x5C", true}, {"a\x5C\xB1\x41", false}, {"name\xB1", false}};
+    for (const auto& [name, ok] : doubleByte) EXPECT_EQ(IsPlainFileName(name, +gbk), ok) << name;
 }
 
 }  // namespace
