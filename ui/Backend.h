@@ -1,5 +1,7 @@
 #pragma once
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 // The few entry points each window-system backend provides (Win32 on
 // Windows, a headless one for the native tests).
@@ -22,4 +24,6 @@ void RunModal(Form& form);
 void QuitMessageLoop();
 // Drops the mouse messages still queued (after a popup menu has closed).
 void DiscardQueuedMouseMessages();
+// The bytes of a resource of the executable (RCDATA); empty when missing.
+std::vector<uint8_t> LoadResourceData(const char* name);
 }  // namespace qb::ui

@@ -1,5 +1,6 @@
 #include "ui/Form.h"
 
+#include "ui/Application.h"
 #include "ui/Backend.h"
 
 namespace qb::ui {
@@ -24,6 +25,8 @@ Form::~Form() {
     DestroyComponents();
     DestroyHandle();
 }
+
+void Form::ReportCreateError(const std::exception& e) { Application::ShowException(e); }
 
 void Form::Show() {
     HandleNeeded();

@@ -1,4 +1,5 @@
 #pragma once
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -29,7 +30,12 @@ public:
         form.BeginLoading();
         form.Design();
         form.EndLoading();
-        form.DoCreate();
+        // A failing creation handler is reported; the window is still made.
+        try {
+            form.DoCreate();
+        } catch (const std::exception& e) {
+            ReportCreateError(e);
+        }
         return f;
     }
 
@@ -69,6 +75,7 @@ public:
     void DoShow();
 
 protected:
+    static void ReportCreateError(const std::exception& e);
     virtual void Design() {}
     virtual void DoCreate() {
         if (OnCreate) OnCreate(*this);

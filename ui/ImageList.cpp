@@ -1,6 +1,7 @@
 #include "ui/ImageList.h"
 
 #include "app/Errors.h"
+#include "ui/Backend.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -42,8 +43,16 @@ int ImageList::AddStrip(const std::vector<uint32_t>& pixels, int width, int heig
     return n;
 }
 
+int ImageList::AddStripFromResource(const char* name) {
+    std::vector<uint32_t> pixels;
+    int w = 0, h = 0;
+    if (!DecodeImage(LoadResourceData(name), pixels, w, h)) throw Exception(std::string("Missing picture ") + name);
+    return AddStrip(pixels, w, h);
+}
+
 bool DecodeImage(const std::vector<uint8_t>& data, std::vector<uint32_t>& pixels, int& width, int& height) {
     int comp = 0;
+    if (data.empty()) return false;
     stbi_uc* p = stbi_load_from_memory(data.data(), (int)data.size(), &width, &height, &comp, 4);
     if (!p) return false;
     std::unique_ptr<stbi_uc, void (*)(void*)> own(p, stbi_image_free);

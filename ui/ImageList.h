@@ -26,6 +26,9 @@ public:
     // Cuts a strip of pictures (each of the list's size, side by side) out of
     // a larger image; answers how many were added.
     int AddStrip(const std::vector<uint32_t>& pixels, int width, int height);
+    // The same from a PNG built into the executable; throws qb::Exception
+    // when it is missing or unreadable.
+    int AddStripFromResource(const char* name);
     const std::vector<uint32_t>& Pixels(int i) const { return images_.at(i); }
 
     // The window system keeps its own copy of the pictures here.

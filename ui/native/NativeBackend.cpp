@@ -14,6 +14,7 @@ std::unique_ptr<TimerPeer> CreateTimerPeer(Timer&) { return nullptr; }
 void RunModal(Form&) {}
 void QuitMessageLoop() {}
 void DiscardQueuedMouseMessages() {}
+std::vector<uint8_t> LoadResourceData(const char*) { return {}; }
 MenuItem* TrackPopup(PopupMenu&, int, int) { return nullptr; }
 bool ExecuteFileDialog(FileDialog&) { return false; }
 

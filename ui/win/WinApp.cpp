@@ -114,6 +114,16 @@ void RunModal(Form& form) {
 
 void QuitMessageLoop() { PostQuitMessage(0); }
 
+std::vector<uint8_t> LoadResourceData(const char* name) {
+    HRSRC res = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
+    if (!res) return {};
+    HGLOBAL h = LoadResource(nullptr, res);
+    const void* p = h ? LockResource(h) : nullptr;
+    if (!p) return {};
+    auto* b = static_cast<const uint8_t*>(p);
+    return std::vector<uint8_t>(b, b + SizeofResource(nullptr, res));
+}
+
 void DiscardQueuedMouseMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
