@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "ui/Application.h"
+#include "ui/Form.h"
+#include "ui/StdControls.h"
+#include "ui/Timer.h"
+#include "ui/win/WinPeer.h"
+#include "widgets/ImageButton.h"
+
+// The toolkit over real windows: texts, mouse, accelerators, timers and the
+// modal loop, driven through window messages.
+namespace qb::ui {
+namespace {
+
+HWND Hwnd(const Control& c) {
+    auto* p = dynamic_cast<win::WinPeer*>(c.Peer());
+    return p ? p->Handle() : nullptr;
+}
+
+std::wstring WindowText(HWND h) {
+    wchar_t buf[256] = {};
+    GetWindowTextW(h, buf, 256);
+    return buf;
+}
+
+TEST(WinToolkit, TextsFollowTheFontsCodePage) {
+    Form f;
+    auto& label = f.Make<Label>("L");
+    label.SetParent(&f);
+    auto& edit = f.Make<Edit>("E");
+    edit.SetParent(&f);
+    f.GetFont().SetCharset(134);
+    label.SetText("\xD6\xD0\xCE\xC4");  // GB2312
+    f.Show();
+    ASSERT_NE(Hwnd(label), nullptr);
+    EXPECT_EQ(WindowText(Hwnd(label)), L"\u4E2D\u6587");
+
+    // The user's typing comes back in the same code page.
+    std::string seen;
+    edit.OnChange = [&](Component&) { seen = edit.GetText(); };
+    SetWindowTextW(Hwnd(edit), L"\u5C4F\u4FDD");
+    EXPECT_EQ(seen, "\xC6\xC1\xB1\xA3");
+
+    // A change of character set rewrites the window's text.
+    f.GetFont().SetCharset(1);
+    label.SetText("caf\xE9");
+    EXPECT_EQ(WindowText(Hwnd(label)).substr(0, 3), L"caf");
+}
+
+TEST(WinToolkit, WindowlessButtonGetsMouseAndAccelerator) {
+    Form f;
+    f.SetBounds(0, 0, 200, 100);
+    auto& b = f.Make<TTransparentButton>("B");
+    b.SetParent(&f);
+    b.SetBounds(10, 10, 60, 30);
+    b.SetCaption("E&xit");
+    int clicks = 0;
+    b.OnClick = [&](Component&) { ++clicks; };
+    f.Show();
+    HWND h = Hwnd(f);
+    ASSERT_NE(h, nullptr);
+
+    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+    EXPECT_TRUE(b.Hot());
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    EXPECT_TRUE(b.ShownPressed());
+    SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 80));  // out, still held
+    EXPECT_FALSE(b.ShownPressed());
+    EXPECT_FALSE(b.Hot());
+    SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(b.ShownPressed());
+
+    // Alt+X reaches the button through the message loop.
+    PostMessageW(h, WM_SYSCHAR, 'x', 0);
+    Application::ProcessMessages();
+    EXPECT_EQ(clicks, 2);
+    PostMessageW(h, WM_SYSCHAR, 'q', 0);
+    Application::ProcessMessages();
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST(WinToolkit, TimerTicksUntilTheModalWindowEnds) {
+    Form f;
+    auto& t = f.Make<Timer>("T");
+    t.SetInterval(10);
+    int ticks = 0;
+    t.SetOnTimer([&](Component&) {
+        if (++ticks == 3) f.SetModalResult(mrOk);
+    });
+    EXPECT_TRUE(t.Running());
+    EXPECT_EQ(f.ShowModal(), mrOk);
+    EXPECT_EQ(ticks, 3);
+    EXPECT_FALSE(f.Visible());
+    t.SetEnabled(false);
+    EXPECT_FALSE(t.Running());
+}
+
+TEST(WinToolkit, ClosingAskesCloseQueryAndEndsTheModalLoop) {
+    Form f;
+    int asked = 0;
+    f.OnCloseQuery = [&](Form&, bool& can) { can = ++asked > 1; };
+    f.OnShow = [&](Component&) {
+        PostMessageW(Hwnd(f), WM_CLOSE, 0, 0);  // refused
+        PostMessageW(Hwnd(f), WM_CLOSE, 0, 0);  // allowed
+    };
+    EXPECT_EQ(f.ShowModal(), mrCancel);
+    EXPECT_EQ(asked, 2);
+}
+
+TEST(WinToolkit, ListAndComboItemsReachTheWindow) {
+    Form f;
+    auto& list = f.Make<ListBox>("List");
+    list.SetParent(&f);
+    auto& combo = f.Make<ComboBox>("Combo");
+    combo.SetParent(&f);
+    f.Show();
+    list.Items().SetCommaText("a,b,c");
+    combo.Items().SetCommaText("Low,Medium,High");
+    combo.SetItemIndex(2);
+    EXPECT_EQ(SendMessageW(Hwnd(list), LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(Hwnd(combo), CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(combo.GetText(), "High");
+    list.Items().Set(1, "B");
+    wchar_t buf[8] = {};
+    SendMessageW(Hwnd(list), LB_GETTEXT, 1, (LPARAM)buf);
+    EXPECT_STREQ(buf, L"B");
+}
+
+}  // namespace
+}  // namespace qb::ui
