@@ -5,9 +5,11 @@
 #include "installer/InstallPlan.h"
 #include "installer/InstalledSettings.h"
 #include "installer/LocalFiles.h"
+#include "installer/Uninstaller.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <map>
 
 namespace qb::setup {
@@ -27,9 +29,27 @@ public:
     ~Placement() {
         if (done_) return;
         for (auto f = files_.rbegin(); f != files_.rend(); ++f) DeleteOneFile(*f);
+        for (const auto& t : aside_) fs::RenameOver(Aside(t), t);
         for (const auto& d : directories_) RemoveEmptyDirectory(d);
     }
-    void Complete() { done_ = true; }
+    // Answers the replaced files that could not be deleted (a screensaver
+    // still running from the earlier installation, say).
+    std::vector<std::string> Complete() {
+        done_ = true;
+        std::vector<std::string> left;
+        for (const auto& t : aside_)
+            if (!DeleteOneFile(Aside(t))) left.push_back(Aside(t));
+        return left;
+    }
+
+    // Moves a file of an earlier installation aside, so that a failure can
+    // put it back: reinstalling from a damaged package keeps what was there.
+    void Replacing(const std::string& target) {
+        if (!fs::FileExists(target)) return;
+        DeleteOneFile(Aside(target));
+        if (!fs::RenameOver(target, Aside(target))) throw Exception("Unable to replace " + target);
+        aside_.push_back(target);
+    }
 
     // Creates the folder and any missing parents, remembering which were new.
     void MakeDirectories(const std::string& path) {
@@ -46,7 +66,10 @@ public:
     const std::vector<std::string>& Directories() const { return directories_; }
 
 private:
+    static std::string Aside(const std::string& path) { return path + ".old"; }
+
     std::vector<std::string> files_;
+    std::vector<std::string> aside_;
     std::vector<std::string> directories_;
     bool done_ = false;
 };
@@ -64,7 +87,7 @@ private:
     std::string path_;
 };
 
-void Unpack(ArchiveReader& archive, const ArchiveEntry& entry, const std::string& target) {
+void Unpack(ArchiveReader& archive, const ArchiveEntry& entry, const std::string& target, Placement& placement) {
     const std::string part = target + ".part";
     PartFile cleanup(part);
     {
@@ -75,8 +98,27 @@ void Unpack(ArchiveReader& archive, const ArchiveEntry& entry, const std::string
         });
         if (!out.Close()) throw Exception("Unable to write " + target + " (is the disk full?)");
     }
+    placement.Replacing(target);
     if (!fs::RenameOver(part, target)) throw Exception("Unable to replace " + target);
     cleanup.Release();
+    placement.Placed(target);
+}
+
+// What an earlier installation into the same folder placed: the new record
+// takes over whatever of it the new package does not replace.
+InstallLog EarlierInstallation(const std::string& logPath) {
+    try {
+        return fs::FileExists(logPath) ? ReadInstallLog(logPath) : InstallLog{};
+    } catch (const Exception&) {
+        return {};
+    }
+}
+
+void Merge(std::vector<std::string>& into, const std::vector<std::string>& more) {
+    for (const auto& m : more) {
+        const bool known = std::any_of(into.begin(), into.end(), [&](const std::string& i) { return Folded(i) == Folded(m); });
+        if (!known) into.push_back(m);
+    }
 }
 
 }  // namespace
@@ -107,8 +149,7 @@ InstallLog InstallPackage(SetupPackage& package, const std::string& destination,
             placement.MakeDirectories(folder);
         }
         const std::string target = folder + f.FileName;
-        Unpack(archive, archive.Entries()[f.Entry], target);
-        placement.Placed(target);
+        Unpack(archive, archive.Entries()[f.Entry], target, placement);
         installed[Folded(names[f.Entry])] = target;
         if (i == plan.Saver) log.SaverPath = target;
         if (progress) progress(i + 1, plan.Files.size());
@@ -129,8 +170,22 @@ InstallLog InstallPackage(SetupPackage& package, const std::string& destination,
     log.Files = placement.Files();
     log.Directories = placement.Directories();
     const std::string logPath = dir + kInstallLogName;
+    const InstallLog earlier = EarlierInstallation(logPath);
+    std::vector<std::string> earlierFiles;
+    for (const auto& f : earlier.Files)
+        if (IsInside(f, dir) && fs::FileExists(f)) earlierFiles.push_back(f);
+    Merge(log.Files, earlierFiles);
+    Merge(log.Directories, earlier.Directories);
     WriteInstallLog(logPath, log);
-    placement.Complete();
+    const std::vector<std::string> stuck = placement.Complete();
+    if (!stuck.empty()) {
+        // The uninstaller takes them along later.
+        Merge(log.Files, stuck);
+        try {
+            WriteInstallLog(logPath, log);
+        } catch (const Exception&) {
+        }
+    }
     return log;
 }
 

@@ -4,6 +4,8 @@
 #include "installer/Installer.h"
 #include "installer/LocalFiles.h"
 
+#include <algorithm>
+
 namespace qb::setup {
 
 namespace {
@@ -37,7 +39,11 @@ std::vector<std::string> RemoveInstalledFiles(const InstallLog& log, const std::
     }
     if (!DeleteOneFile(logPath)) left.push_back(logPath);
     const std::string home = Normalized(WithTrailingSeparator(log.Directory));
-    for (const auto& d : log.Directories) {
+    // Deepest first, whatever order installations over each other left behind.
+    std::vector<std::string> directories = log.Directories;
+    std::stable_sort(directories.begin(), directories.end(),
+                     [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    for (const auto& d : directories) {
         // The installation folder, folders in it, and the parents setup made for it.
         const std::string n = Normalized(WithTrailingSeparator(d));
         if (IsInside(d, log.Directory) || home.compare(0, n.size(), n) == 0) RemoveEmptyDirectory(d);

@@ -34,6 +34,7 @@ struct Package {
     std::string path;
     std::map<std::string, Bytes> content;  // entry name -> bytes
     std::vector<std::string> movies, sounds;
+    int assembled = 0;
 
     Package() {
         const auto add = [&](const std::string& name, const Bytes& bytes) {
@@ -89,7 +90,7 @@ struct Package {
         }
         const auto trailer = package::EncodeTrailer(t);
         whole.insert(whole.end(), trailer.begin(), trailer.end());
-        return work.Write("setup.exe", whole);
+        return work.Write("setup" + std::to_string(assembled++) + ".exe", whole);
     }
 };
 
@@ -153,17 +154,21 @@ TEST(Installer, PlacesEachFileByItsKindAndUninstallsCleanly) {
     EXPECT_FALSE(fs::FileExists(target.File("Savers")));
 }
 
+// The sound is the last entry: everything else is placed before its data fails.
+std::string LateDamaged(Package& pkg) {
+    Bytes archive = test::ReadBytes(pkg.work.File("Install.dat"));
+    const Bytes tide = B("ID3 tide");
+    auto at = std::search(archive.begin(), archive.end(), tide.begin(), tide.end());
+    EXPECT_NE(at, archive.end());
+    archive[static_cast<size_t>(at - archive.begin()) + 5] ^= 1;
+    return pkg.Assemble(test::ReadBytes(pkg.work.File("install.ini")), archive);
+}
+
 TEST(Installer, ADamagedPackageLeavesNothingBehind) {
     Package pkg;
     const Bytes good = test::ReadBytes(pkg.path);
     const Bytes ini = test::ReadBytes(pkg.work.File("install.ini"));
-    Bytes archive = test::ReadBytes(pkg.work.File("Install.dat"));
-    // The sound is the last entry: everything else is placed before its data fails.
-    const Bytes tide = B("ID3 tide");
-    auto at = std::search(archive.begin(), archive.end(), tide.begin(), tide.end());
-    ASSERT_NE(at, archive.end());
-    Bytes lateDamage = archive;
-    lateDamage[static_cast<size_t>(at - archive.begin()) + 5] ^= 1;
+    const Bytes archive = test::ReadBytes(pkg.work.File("Install.dat"));
     std::string noSaverIni(ini.begin(), ini.end());
     noSaverIni.replace(noSaverIni.find("Night Sky.scr=3"), 15, "Night Sky.scr=0");
 
@@ -176,7 +181,7 @@ TEST(Installer, ADamagedPackageLeavesNothingBehind) {
         {"trailer magic", pkg.work.Write("a.exe", badMagic)},
         {"trailer offsets", pkg.work.Write("b.exe", badOffset)},
         {"cut short", pkg.work.Write("c.exe", Bytes(good.begin(), good.end() - 100))},
-        {"data damaged late", pkg.Assemble(ini, lateDamage)},
+        {"data damaged late", LateDamaged(pkg)},
         {"no screensaver", pkg.Assemble(B(noSaverIni), archive)},
         {"no name", pkg.Assemble(B("[Files]\r\nmoon.swf=1\r\n"), archive)},
     };
@@ -193,6 +198,39 @@ TEST(Installer, ADamagedPackageLeavesNothingBehind) {
         }
         EXPECT_FALSE(fs::FileExists(target.File("deep")));
     }
+}
+
+TEST(Installer, ReinstallingKeepsTheEarlierInstallationUntilTheNewOneIsComplete) {
+    Package pkg;
+    const std::string good = pkg.path;
+    TempDir target;
+    const std::string dest = target.File("Saver");
+    const std::string d = dest + Sep();
+    {
+        SetupPackage setup(good);
+        InstallLog log = InstallPackage(setup, dest, {});
+        // Pretend the earlier package also carried a movie the new one lacks.
+        log.Files.push_back(d + P("Movies/old.swf"));
+        ASSERT_TRUE(WriteWholeFile(log.Files.back(), B("old")));
+        WriteInstallLog(d + kInstallLogName, log);
+    }
+    const Bytes logBefore = test::ReadBytes(d + kInstallLogName);
+    const Bytes settingsBefore = test::ReadBytes(d + "Quenbrook.dat");
+
+    SetupPackage damaged(LateDamaged(pkg));
+    EXPECT_THROW(InstallPackage(damaged, dest, {}), Exception);
+    EXPECT_EQ(test::ReadBytes(d + kInstallLogName), logBefore);
+    EXPECT_EQ(test::ReadBytes(d + "Quenbrook.dat"), settingsBefore);
+    EXPECT_EQ(test::ReadBytes(d + P("Movies/stars.swf")), pkg.content["stars.swf"]);
+    EXPECT_EQ(test::ReadBytes(d + "Night Sky.scr"), pkg.content["Night Sky.scr"]);
+    for (const char* leftover : {"Night Sky.scr.old", "Night Sky.scr.part", "Sounds/tide.mp3.part"})
+        EXPECT_FALSE(fs::FileExists(d + P(leftover))) << leftover;
+
+    SetupPackage again(good);
+    const InstallLog log = InstallPackage(again, dest, {});
+    EXPECT_EQ(log.Files.size(), 10u);  // the new installation's files and the earlier one's extra movie
+    EXPECT_TRUE(RemoveInstalledFiles(ReadInstallLog(d + kInstallLogName), d + kInstallLogName).empty());
+    EXPECT_FALSE(fs::FileExists(dest));
 }
 
 TEST(InstallPlan, KindsDecideTheFolder) {
