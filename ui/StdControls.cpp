@@ -49,6 +49,15 @@ QB_CLASS_INFO(RadioGroup, GroupBox) {
         .Object("Items", &RadioGroup::Items)
         .Integer("ItemIndex", &RadioGroup::ItemIndex, &RadioGroup::SetItemIndex);
 }
+QB_CLASS_INFO(TabControl, StdControl) {
+    Published<TabControl>(info)
+        .Object("Tabs", &TabControl::Tabs)
+        .Integer("TabIndex", &TabControl::TabIndex, &TabControl::SetTabIndex);
+}
+QB_CLASS_INFO(TabSheet, Panel) {}
+QB_CLASS_INFO(PageControl, Panel) {
+    Published<PageControl>(info).Integer("ActivePageIndex", &PageControl::ActivePageIndex, &PageControl::SetActivePageIndex);
+}
 QB_CLASS_INFO(ProgressBar, StdControl) {
     Published<ProgressBar>(info)
         .Integer("Min", &ProgressBar::Min, &ProgressBar::SetMin)
@@ -196,6 +205,61 @@ void ProgressBar::StepIt() {
     // The bar wraps to its start once it runs past the end.
     if (v > max_) v = min_;
     SetPosition(v);
+}
+
+}  // namespace qb::ui
+
+namespace qb::ui {
+
+TabControl::TabControl() {
+    SetBounds(0, 0, 289, 193);
+    tabs_.OnChange = [this] {
+        if (tabIndex_ >= tabs_.Count()) tabIndex_ = tabs_.Count() - 1;
+        if (tabIndex_ < 0 && tabs_.Count() > 0) tabIndex_ = 0;
+        Notify(Change::Items);
+    };
+}
+
+void TabControl::SetTabIndex(int i) {
+    if (i < -1 || i >= tabs_.Count()) return;
+    tabIndex_ = i;
+    Notify(Change::State);
+}
+
+void TabControl::FromPeer(PeerEvent e, int value, const std::string& text) {
+    if (e == PeerEvent::SelectionChanged) {
+        if (value >= 0 && value < tabs_.Count()) tabIndex_ = value;
+        if (OnChange) OnChange(*this);
+        return;
+    }
+    StdControl::FromPeer(e, value, text);
+}
+
+int PageControl::PageCount() const {
+    int n = 0;
+    for (auto* c : Children()) n += dynamic_cast<TabSheet*>(c) != nullptr;
+    return n;
+}
+
+TabSheet* PageControl::Page(int i) const {
+    for (auto* c : Children())
+        if (auto* t = dynamic_cast<TabSheet*>(c); t && i-- == 0) return t;
+    return nullptr;
+}
+
+void PageControl::SetActivePageIndex(int i) {
+    if (!Page(i)) return;
+    active_ = i;
+    for (int k = 0; k < PageCount(); ++k) {
+        TabSheet* p = Page(k);
+        p->SetBounds(0, 0, Width(), Height());
+        p->SetVisible(k == i);
+    }
+}
+
+void PageControl::BoundsChanged() {
+    Panel::BoundsChanged();
+    for (int k = 0; k < PageCount(); ++k) Page(k)->SetBounds(0, 0, Width(), Height());
 }
 
 }  // namespace qb::ui

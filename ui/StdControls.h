@@ -153,6 +153,45 @@ private:
     int itemIndex_ = -1;
 };
 
+// A strip of tabs; choosing one raises OnChange (the window shows a page).
+class TabControl : public StdControl {
+    QB_CLASS(TabControl)
+public:
+    TabControl();
+    WindowKind Kind() const override { return WindowKind::TabStrip; }
+    Strings& Tabs() { return tabs_; }
+    const Strings* ItemList() const override { return &tabs_; }
+    int TabIndex() const { return tabIndex_; }
+    void SetTabIndex(int i);
+    int State() const override { return tabIndex_; }
+    void FromPeer(PeerEvent e, int value, const std::string& text) override;
+
+private:
+    Strings tabs_;
+    int tabIndex_ = -1;
+};
+
+class TabSheet : public Panel {
+    QB_CLASS(TabSheet)
+};
+
+// Pages on top of each other; only the active one shows. Pages are the
+// TabSheet children, in their order.
+class PageControl : public Panel {
+    QB_CLASS(PageControl)
+public:
+    int PageCount() const;
+    TabSheet* Page(int i) const;
+    int ActivePageIndex() const { return active_; }
+    void SetActivePageIndex(int i);
+
+protected:
+    void BoundsChanged() override;
+
+private:
+    int active_ = -1;
+};
+
 class ProgressBar : public StdControl {
     QB_CLASS(ProgressBar)
 public:

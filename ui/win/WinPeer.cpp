@@ -73,6 +73,7 @@ Spec SpecOf(WinControl& c) {
                     WS_EX_CLIENTEDGE};
         case WindowKind::ComboBox: return {L"COMBOBOX", base | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
         case WindowKind::ProgressBar: return {PROGRESS_CLASSW, base, 0};
+        case WindowKind::TabStrip: return {WC_TABCONTROLW, base | WS_TABSTOP, 0};
     }
     return {kClassName, base, 0};
 }
@@ -237,6 +238,16 @@ void WinPeer::SyncItems() {
             SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
             for (int i = 0; i < items.Count(); ++i) SendMessageW(hwnd_, CB_ADDSTRING, 0, (LPARAM)Widen(items[i], cp).c_str());
             break;
+        case WindowKind::TabStrip:
+            SendMessageW(hwnd_, TCM_DELETEALLITEMS, 0, 0);
+            for (int i = 0; i < items.Count(); ++i) {
+                std::wstring w = Widen(items[i], cp);
+                TCITEMW item{};
+                item.mask = TCIF_TEXT;
+                item.pszText = w.data();
+                SendMessageW(hwnd_, TCM_INSERTITEMW, i, (LPARAM)&item);
+            }
+            break;
         case WindowKind::Memo: {
             std::string text = items.Text();
             if (text.size() >= 2) text.resize(text.size() - 2);
@@ -264,6 +275,7 @@ void WinPeer::SyncState() {
             }
             break;
         case WindowKind::ComboBox: SendMessageW(hwnd_, CB_SETCURSEL, s->State(), 0); break;
+        case WindowKind::TabStrip: SendMessageW(hwnd_, TCM_SETCURSEL, s->State(), 0); break;
         case WindowKind::Edit: SendMessageW(hwnd_, EM_SETLIMITTEXT, s->State(), 0); break;
         case WindowKind::ProgressBar: {
             auto* p = static_cast<ProgressBar*>(s);
@@ -455,6 +467,14 @@ LRESULT WinPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 if (id >= 1 && id <= menuItems_.size()) menuItems_[id - 1]->Click();
             }
             return 0;
+        case WM_NOTIFY: {
+            auto* hdr = reinterpret_cast<NMHDR*>(lp);
+            if (hdr->code == (UINT)TCN_SELCHANGE)
+                if (auto* child = FromHandle(hdr->hwndFrom))
+                    if (auto* s = dynamic_cast<StdControl*>(&child->control_))
+                        s->FromPeer(PeerEvent::SelectionChanged, (int)SendMessageW(hdr->hwndFrom, TCM_GETCURSEL, 0, 0), {});
+            return 0;
+        }
         case WM_CLOSE:
             if (auto* f = dynamic_cast<Form*>(&control_)) {
                 f->Close();

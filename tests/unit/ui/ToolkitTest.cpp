@@ -168,5 +168,26 @@ TEST(Controls, RadioGroupMakesOneButtonPerItem) {
     EXPECT_EQ(g.ItemIndex(), -1);
 }
 
+TEST(Controls, TabStripDrivesThePages) {
+    Form f;
+    auto& tabs = f.Make<TabControl>("TabControl1");
+    tabs.SetParent(&f);
+    auto& pages = f.Make<PageControl>("MainPageControl");
+    pages.SetParent(&f);
+    pages.SetBounds(0, 20, 300, 200);
+    for (const char* name : {"0", "1", "2"}) f.Make<TabSheet>(name).SetParent(&pages);
+    tabs.Tabs().SetCommaText("\"&Flash Files\",&Options,&Sounds");
+    EXPECT_EQ(tabs.TabIndex(), 0);
+    tabs.OnChange = [&](Component&) { pages.SetActivePageIndex(tabs.TabIndex()); };
+    tabs.FromPeer(PeerEvent::SelectionChanged, 2, {});
+    EXPECT_EQ(pages.ActivePageIndex(), 2);
+    EXPECT_FALSE(pages.Page(0)->Visible());
+    EXPECT_TRUE(pages.Page(2)->Visible());
+    EXPECT_EQ(pages.Page(2)->Width(), 300);
+    pages.SetActivePageIndex(7);  // no such page: nothing changes
+    EXPECT_EQ(pages.ActivePageIndex(), 2);
+    EXPECT_EQ(tabs.FindProperty("Tabs")->getObject(tabs), &tabs.Tabs());
+}
+
 }  // namespace
 }  // namespace qb::ui

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -123,6 +124,17 @@ TEST(WinToolkit, ListAndComboItemsReachTheWindow) {
     EXPECT_EQ(SendMessageW(Hwnd(list), LB_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(SendMessageW(Hwnd(combo), CB_GETCURSEL, 0, 0), 2);
     EXPECT_EQ(combo.GetText(), "High");
+    auto& tabs = f.Make<TabControl>("Tabs");
+    tabs.SetParent(&f);
+    tabs.Tabs().SetCommaText("One,Two");
+    EXPECT_EQ(SendMessageW(Hwnd(tabs), TCM_GETITEMCOUNT, 0, 0), 2);
+    int changes = 0;
+    tabs.OnChange = [&](Component&) { ++changes; };
+    SendMessageW(Hwnd(tabs), TCM_SETCURSEL, 1, 0);
+    NMHDR hdr{Hwnd(tabs), 0, (UINT)TCN_SELCHANGE};
+    SendMessageW(Hwnd(f), WM_NOTIFY, 0, (LPARAM)&hdr);
+    EXPECT_EQ(tabs.TabIndex(), 1);
+    EXPECT_EQ(changes, 1);
     list.Items().Set(1, "B");
     wchar_t buf[8] = {};
     SendMessageW(Hwnd(list), LB_GETTEXT, 1, (LPARAM)buf);
