@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-wine fonts-liberation libxrender1 libxrandr2 libxcursor1 libxi6 libxcomposite1 libxinerama1
   xvfb xdotool x11-utils imagemagick
   alsa-utils sox
+  lame ffmpeg
   unzip zip
   fonts-wqy-microhei fonts-dejavu-core
   clang libclang-rt-14-dev
