@@ -1,1 +1,12 @@
-# Filled in as this part of the program grows.
+# MP3 decoding speed: the decoder library under wine (bench_mp3_decode.exe)
+# beside ffmpeg decoding the same file natively (bench_mp3_ffmpeg).
+if(WIN32)
+  set(QB_BENCH_MP3 Z:${PROJECT_SOURCE_DIR}/tests/fixtures/sound/mpeg1-stereo-cbr.mp3)
+  add_executable(bench_mp3_decode ${CMAKE_CURRENT_LIST_DIR}/Mp3DecodeBench.cpp)
+  target_link_libraries(bench_mp3_decode PRIVATE qb_mpeg_win qb_testsupport)
+  target_compile_definitions(bench_mp3_decode PRIVATE QB_BENCH_MP3="${QB_BENCH_MP3}")
+else()
+  set(QB_BENCH_MP3 ${PROJECT_SOURCE_DIR}/tests/fixtures/sound/mpeg1-stereo-cbr.mp3)
+  add_executable(bench_mp3_ffmpeg ${CMAKE_CURRENT_LIST_DIR}/Mp3FfmpegBench.cpp)
+  target_compile_definitions(bench_mp3_ffmpeg PRIVATE QB_BENCH_MP3="${QB_BENCH_MP3}")
+endif()
