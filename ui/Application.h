@@ -15,6 +15,9 @@ void ProcessMessages();
 // The general error box: the exception's text, caption "Quenbrook"; the
 // program goes on afterwards.
 void ShowException(const std::exception& e);
+// How long the mouse rests on a control before its hint shows.
+void SetHintPause(int ms);
+int HintPause();
 // Runs fn; an exception it throws ends up in the general error box.
 template <class F>
 void Guarded(F&& fn) {

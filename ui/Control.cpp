@@ -39,11 +39,14 @@ Control::~Control() {
 
 void Control::SetParent(WinControl* p) {
     if (p == parent_) return;
-    if (parent_) {
+    WinControl* old = parent_;
+    if (old) {
         Invalidate();
-        std::erase(parent_->children_, this);
+        std::erase(old->children_, this);
     }
     parent_ = p;
+    // The old window forgets a windowless child's hint.
+    if (old && old->peer_ && !IsWindowed()) old->peer_->UpdateChild(*this, Change::Hint);
     if (!p) {
         peer_.reset();
         return;
@@ -60,6 +63,26 @@ void Control::SetText(const std::string& t) {
     TextChanged();
 }
 
+void Control::SetHint(const std::string& h) {
+    if (h == hint_) return;
+    hint_ = h;
+    Notify(Change::Hint);
+}
+
+void Control::SetShowHint(bool v) {
+    if (v == showHint_) return;
+    showHint_ = v;
+    Notify(Change::Hint);
+    if (auto* w = dynamic_cast<WinControl*>(this))
+        for (auto* c : w->children_) c->Notify(Change::Hint);
+}
+
+bool Control::HintShown() const {
+    for (const Control* c = this; c; c = c->parent_)
+        if (c->showHint_) return true;
+    return false;
+}
+
 void Control::SetParentFont(bool v) {
     parentFont_ = v;
     if (v && parent_) font_.Assign(parent_->font_);
@@ -71,6 +94,7 @@ void Control::SetBounds(int left, int top, int width, int height) {
     if (!IsWindowed()) Invalidate();
     bounds_ = r;
     BoundsChanged();
+    if (!IsWindowed() && parent_ && parent_->peer_) parent_->peer_->UpdateChild(*this, Change::Bounds);
 }
 
 void Control::SetVisible(bool v) {
@@ -101,7 +125,8 @@ void Control::Notify(Change c) {
     if (IsWindowed()) {
         if (peer_) peer_->Update(c);
     } else {
-        Invalidate();
+        if (c != Change::Hint) Invalidate();
+        if (parent_ && parent_->peer_) parent_->peer_->UpdateChild(*this, c);
     }
 }
 

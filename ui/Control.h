@@ -13,7 +13,7 @@ class WinControl;
 class Control;
 
 // What changed in a control, for the window that shows it.
-enum class Change { Text, Font, Bounds, Visible, Enabled, Items, State, Color };
+enum class Change { Text, Font, Bounds, Visible, Enabled, Items, State, Color, Hint };
 
 // The window system's side of a windowed control (an HWND on Windows; none
 // when the toolkit runs headless in native tests).
@@ -24,6 +24,8 @@ public:
     // Repaint part of the client area (null: all of it), at once or later.
     virtual void Invalidate(const Rect* r, bool now) = 0;
     virtual void SetFocus() = 0;
+    // A windowless child of this window changed (its hint, bounds...).
+    virtual void UpdateChild(Control& /*child*/, Change /*what*/) {}
     // Client coordinates of this window to screen coordinates.
     virtual void ClientToScreen(int& x, int& y) = 0;
 };
@@ -46,7 +48,7 @@ public:
     const std::string& GetText() const { return text_; }
     void SetText(const std::string& t);
     const std::string& Hint() const { return hint_; }
-    void SetHint(const std::string& h) { hint_ = h; }
+    void SetHint(const std::string& h);
 
     Font& GetFont() { return font_; }
     const Font& GetFont() const { return font_; }
@@ -72,7 +74,9 @@ public:
     Color GetColor() const { return color_; }
     void SetColor(Color c);
     bool ShowHint() const { return showHint_; }
-    void SetShowHint(bool v) { showHint_ = v; }
+    void SetShowHint(bool v);
+    // The hint shows when this control or one of its parents says ShowHint.
+    bool HintShown() const;
 
     NotifyEvent OnClick;
     virtual void Click() {

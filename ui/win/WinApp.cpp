@@ -75,6 +75,12 @@ void Application::ProcessMessages() {
     }
 }
 
+namespace {
+int hintPause = 500;
+}
+void Application::SetHintPause(int ms) { hintPause = ms; }
+int Application::HintPause() { return hintPause; }
+
 void Application::ShowException(const std::exception& e) {
     std::wstring text = win::Widen(e.what(), CP_ACP);
     MessageBoxW(GetActiveWindow(), text.c_str(), L"Quenbrook", MB_OK | MB_ICONERROR | MB_TASKMODAL);

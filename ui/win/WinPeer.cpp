@@ -145,6 +145,7 @@ WinPeer::~WinPeer() {
     if (auto* form = dynamic_cast<Form*>(&control_); form && form->Menu()) form->Menu()->Root().OnChange = nullptr;
     if (!hwnd_) return;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    if (tip_ && IsWindow(tip_)) DestroyWindow(tip_);
     if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
     if (menu_) DestroyMenu(menu_);
 }
@@ -164,8 +165,57 @@ void WinPeer::RebuildMenu() {
     DrawMenuBar(hwnd_);
 }
 
+WinPeer* WinPeer::Root() {
+    ui::Control* c = &control_;
+    while (c->Parent()) c = c->Parent();
+    // The form asks while its own window is still being made.
+    if (c == &control_) return this;
+    return dynamic_cast<WinPeer*>(c->Peer());
+}
+
+HWND WinPeer::ToolTip() {
+    if (!tip_ && dynamic_cast<Form*>(&control_)) {
+        tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 400);
+        SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_INITIAL, Application::HintPause());
+    }
+    return tip_;
+}
+
+void WinPeer::SetTool(ui::Control& c, HWND owner, UINT_PTR id, UINT flags) {
+    WinPeer* root = Root();
+    HWND tip = root ? root->ToolTip() : nullptr;
+    if (!tip) return;
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = owner;
+    ti.uId = id;
+    SendMessageW(tip, TTM_DELTOOLW, 0, (LPARAM)&ti);
+    bool gone = !c.IsWindowed() && c.Parent() != &control_;
+    if (gone || c.Hint().empty() || !c.HintShown() || !c.Visible()) return;
+    std::wstring text = Widen(c.Hint(), CodePageOf(c.GetFont()));
+    ti.uFlags = flags | TTF_SUBCLASS;
+    ti.lpszText = text.data();
+    Rect b = c.BoundsRect();
+    ti.rect = {b.left, b.top, b.right, b.bottom};
+    SendMessageW(tip, TTM_ADDTOOLW, 0, (LPARAM)&ti);
+}
+
+void WinPeer::SyncHint() {
+    if (!dynamic_cast<Form*>(&control_)) SetTool(control_, hwnd_, (UINT_PTR)hwnd_, TTF_IDISHWND);
+    for (ui::Control* c : control_.Children())
+        if (!c->IsWindowed()) SetTool(*c, hwnd_, (UINT_PTR)c, 0);
+}
+
+void WinPeer::UpdateChild(ui::Control& child, Change what) {
+    if (what == Change::Hint || what == Change::Bounds || what == Change::Visible) SetTool(child, hwnd_, (UINT_PTR)&child, 0);
+}
+
 void WinPeer::SyncAll() {
     SyncFont();
+    SyncHint();
     SyncItems();
     SyncState();
     ShowWindow(hwnd_, control_.Visible() && !dynamic_cast<Form*>(&control_) ? SW_SHOWNA : SW_HIDE);
@@ -195,6 +245,7 @@ void WinPeer::Update(Change what) {
         case Change::Items: SyncItems(); break;
         case Change::State: SyncState(); break;
         case Change::Color: InvalidateRect(hwnd_, nullptr, TRUE); break;
+        case Change::Hint: SyncHint(); break;
     }
 }
 

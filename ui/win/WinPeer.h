@@ -25,6 +25,7 @@ public:
 
     void Update(Change what) override;
     void Invalidate(const Rect* r, bool now) override;
+    void UpdateChild(ui::Control& child, Change what) override;
     void SetFocus() override { ::SetFocus(hwnd_); }
     void ClientToScreen(int& x, int& y) override {
         POINT p{x, y};
@@ -34,6 +35,7 @@ public:
     }
 
     HWND Handle() const { return hwnd_; }
+    HWND ToolTipHandle() const { return tip_; }
     WinControl& Control() const { return control_; }
     static WinPeer* FromHandle(HWND h);
     static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
@@ -55,12 +57,18 @@ private:
     void SyncState();
     void SyncFont();
     void SyncBounds();
+    void SyncHint();
+    // Registers (or drops) a control's hint with the form's tool tip.
+    void SetTool(ui::Control& c, HWND owner, UINT_PTR id, UINT flags);
+    HWND ToolTip();
+    WinPeer* Root();
     UINT CodePage() const { return CodePageOf(control_.GetFont()); }
 
     WinControl& control_;
     HWND hwnd_ = nullptr;
     GdiObject<HFONT> font_;
     HMENU menu_ = nullptr;
+    HWND tip_ = nullptr;  // forms only
     std::vector<MenuItem*> menuItems_;
     ui::Control* hot_ = nullptr;
     ui::Control* capture_ = nullptr;

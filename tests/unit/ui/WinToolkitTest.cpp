@@ -83,6 +83,31 @@ TEST(WinToolkit, WindowlessButtonGetsMouseAndAccelerator) {
     EXPECT_EQ(clicks, 2);
 }
 
+TEST(WinToolkit, HintsBecomeToolTips) {
+    Form f;
+    f.SetShowHint(true);
+    auto& b = f.Make<TTransparentButton>("B");
+    b.SetParent(&f);
+    auto& edit = f.Make<Edit>("E");
+    edit.SetParent(&f);
+    b.SetHint("Preview");
+    f.Show();
+    auto count = [&] {
+        HWND tip = static_cast<win::WinPeer*>(f.Peer())->ToolTipHandle();
+        return tip ? SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) : 0;
+    };
+    EXPECT_EQ(count(), 1);
+    edit.SetHint("Name");
+    EXPECT_EQ(count(), 2);
+    b.SetHint("");
+    EXPECT_EQ(count(), 1);
+    b.SetHint("Again");
+    b.SetParent(nullptr);  // leaves the window, and its hint with it
+    EXPECT_EQ(count(), 1);
+    f.SetShowHint(false);
+    EXPECT_EQ(count(), 0);
+}
+
 TEST(WinToolkit, TimerTicksUntilTheModalWindowEnds) {
     Form f;
     auto& t = f.Make<Timer>("T");
