@@ -3,7 +3,10 @@
 #include <commctrl.h>
 
 #include "ui/Application.h"
+#include "app/Errors.h"
 #include "ui/Form.h"
+#include "ui/ImageList.h"
+#include "ui/Menus.h"
 #include "ui/StdControls.h"
 #include "ui/Timer.h"
 #include "ui/win/WinPeer.h"
@@ -164,6 +167,42 @@ TEST(WinToolkit, ListAndComboItemsReachTheWindow) {
     wchar_t buf[8] = {};
     SendMessageW(Hwnd(list), LB_GETTEXT, 1, (LPARAM)buf);
     EXPECT_STREQ(buf, L"B");
+}
+
+TEST(WinToolkit, MenuBarItemsClickAndFollowTheirCaptions) {
+    Form f;
+    auto& menu = f.Make<MainMenu>("MainMenu1");
+    auto& file = f.Make<MenuItem>("nFile");
+    auto& exit = f.Make<MenuItem>("nExit");
+    file.SetCaption("&File");
+    exit.SetCaption("&Exit");
+    menu.Root().Add(file);
+    file.Add(exit);
+    int clicks = 0;
+    exit.OnClick = [&](Component&) { ++clicks; };
+    f.SetMenu(&menu);
+    f.Show();
+    HMENU bar = GetMenu(Hwnd(f));
+    ASSERT_NE(bar, nullptr);
+    HMENU sub = GetSubMenu(bar, 0);
+    UINT id = GetMenuItemID(sub, 0);
+    SendMessageW(Hwnd(f), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    EXPECT_EQ(clicks, 1);
+
+    exit.SetCaption("\xCD\xCB\xB3\xF6(&E)");  // GB2312, shown with the form's character set
+    f.GetFont().SetCharset(134);
+    wchar_t text[32] = {};
+    GetMenuStringW(GetSubMenu(GetMenu(Hwnd(f)), 0), 0, text, 32, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"\u9000\u51FA(&E)");
+}
+
+TEST(WinToolkit, ButtonPicturesComeFromTheResources) {
+    ImageList toolbar(24, 24);
+    EXPECT_EQ(toolbar.AddStripFromResource("TOOLBAR_PNG"), 30);
+    ImageList builder(16, 16);
+    EXPECT_EQ(builder.AddStripFromResource("BUILDER_PNG"), 2);
+    EXPECT_GT(builder.Pixels(0)[8 * 16 + 8] >> 24, 0u);  // the folder is opaque in the middle
+    EXPECT_THROW(builder.AddStripFromResource("NO_SUCH_PNG"), Exception);
 }
 
 }  // namespace
