@@ -34,7 +34,9 @@ QB_CLASS_INFO(ListControl, StdControl) {
         .Object("Items", &ListControl::Items)
         .Integer("ItemIndex", &ListControl::ItemIndex, &ListControl::SetItemIndex);
 }
-QB_CLASS_INFO(ListBox, ListControl) {}
+QB_CLASS_INFO(ListBox, ListControl) {
+    Published<ListBox>(info).Boolean("MultiSelect", &ListBox::MultiSelect, &ListBox::SetMultiSelect);
+}
 QB_CLASS_INFO(ComboBox, ListControl) {
     Published<ComboBox>(info).String("Text", &Control::GetText, &Control::SetText);
 }
@@ -95,6 +97,11 @@ void CheckBox::SetChecked(bool v) {
     if (OnChange) OnChange(*this);
 }
 
+void CheckBox::FromPeer(PeerEvent e, int value, const std::string& text) {
+    if (e == PeerEvent::Clicked) SetChecked(value != 0);
+    StdControl::FromPeer(e, value, text);
+}
+
 void RadioButton::FromPeer(PeerEvent e, int value, const std::string& text) {
     if (e == PeerEvent::Clicked) {
         // Checking one radio button clears its siblings.
@@ -146,6 +153,37 @@ void ListControl::FromPeer(PeerEvent e, int value, const std::string& text) {
         return;
     }
     StdControl::FromPeer(e, value, text);
+}
+
+ListBox::ListBox() {
+    auto base = std::move(Items().OnChange);
+    Items().OnChange = [this, base] {
+        selected_.resize(Items().Count());
+        base();
+    };
+}
+
+void ListBox::SetSelected(int i, bool v) {
+    if (i < 0 || i >= Items().Count()) return;
+    selected_.resize(Items().Count());
+    if (!multiSelect_ && v) selected_.assign(selected_.size(), false);
+    selected_[i] = v;
+    if (!multiSelect_) SetItemIndex(v ? i : -1);
+    Notify(Change::State);
+}
+
+int ListBox::SelCount() const {
+    if (!multiSelect_) return ItemIndex() >= 0 ? 1 : 0;
+    int n = 0;
+    for (bool b : selected_) n += b;
+    return n;
+}
+
+void ListBox::SelectionFromPeer(const std::vector<int>& selected, int focused) {
+    selected_.assign(Items().Count(), false);
+    for (int i : selected)
+        if (i >= 0 && i < (int)selected_.size()) selected_[i] = true;
+    FromPeer(PeerEvent::SelectionChanged, focused, {});
 }
 
 RadioGroup::RadioGroup() {

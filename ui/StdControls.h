@@ -53,6 +53,8 @@ public:
     bool GetChecked() const { return checked_; }
     void SetChecked(bool v);
     int State() const override { return checked_; }
+    // A click of the user toggles the box (value: its new state), then OnClick.
+    void FromPeer(PeerEvent e, int value, const std::string& text) override;
 };
 
 class RadioButton : public CheckBox {
@@ -105,10 +107,24 @@ private:
     int itemIndex_ = -1;
 };
 
+// With MultiSelect the user selects several entries (shift and control
+// clicks); ItemIndex is then the entry with the focus.
 class ListBox : public ListControl {
     QB_CLASS(ListBox)
 public:
+    ListBox();
     WindowKind Kind() const override { return WindowKind::ListBox; }
+    bool MultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool v) { multiSelect_ = v; }
+    bool Selected(int i) const { return i >= 0 && i < (int)selected_.size() && selected_[i]; }
+    void SetSelected(int i, bool v);
+    int SelCount() const;
+    // The window's selection after the user changed it.
+    void SelectionFromPeer(const std::vector<int>& selected, int focused);
+
+private:
+    bool multiSelect_ = false;
+    std::vector<bool> selected_;
 };
 
 class ComboBox : public ListControl {

@@ -68,9 +68,11 @@ Spec SpecOf(WinControl& c) {
         case WindowKind::Edit: return {L"EDIT", base | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case WindowKind::Memo:
             return {L"EDIT", base | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ES_WANTRETURN, WS_EX_CLIENTEDGE};
-        case WindowKind::ListBox:
-            return {L"LISTBOX", base | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL,
+        case WindowKind::ListBox: {
+            auto* l = static_cast<ListBox*>(s);
+            return {L"LISTBOX", base | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | (l->MultiSelect() ? LBS_EXTENDEDSEL : 0),
                     WS_EX_CLIENTEDGE};
+        }
         case WindowKind::ComboBox: return {L"COMBOBOX", base | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
         case WindowKind::ProgressBar: return {PROGRESS_CLASSW, base, 0};
         case WindowKind::TabStrip: return {WC_TABCONTROLW, base | WS_TABSTOP, 0};
@@ -318,13 +320,16 @@ void WinPeer::SyncState() {
     switch (s->Kind()) {
         case WindowKind::CheckBox:
         case WindowKind::RadioButton: SendMessageW(hwnd_, BM_SETCHECK, s->State() ? BST_CHECKED : BST_UNCHECKED, 0); break;
-        case WindowKind::ListBox:
-            SendMessageW(hwnd_, LB_SETSEL, FALSE, -1);
-            if (s->State() >= 0) {
-                SendMessageW(hwnd_, LB_SETSEL, TRUE, s->State());
-                SendMessageW(hwnd_, LB_SETCARETINDEX, s->State(), FALSE);
+        case WindowKind::ListBox: {
+            auto* l = static_cast<ListBox*>(s);
+            if (!l->MultiSelect()) {
+                SendMessageW(hwnd_, LB_SETCURSEL, l->ItemIndex(), 0);
+                break;
             }
+            for (int i = 0; i < l->Items().Count(); ++i) SendMessageW(hwnd_, LB_SETSEL, l->Selected(i), i);
+            if (l->ItemIndex() >= 0) SendMessageW(hwnd_, LB_SETCARETINDEX, l->ItemIndex(), FALSE);
             break;
+        }
         case WindowKind::ComboBox: SendMessageW(hwnd_, CB_SETCURSEL, s->State(), 0); break;
         case WindowKind::TabStrip: SendMessageW(hwnd_, TCM_SETCURSEL, s->State(), 0); break;
         case WindowKind::Edit: SendMessageW(hwnd_, EM_SETLIMITTEXT, s->State(), 0); break;
@@ -373,8 +378,13 @@ void WinPeer::Command(WORD code) {
             }
             break;
         case LBN_SELCHANGE:  // == CBN_SELCHANGE
-            if (s->Kind() == WindowKind::ListBox)
-                s->FromPeer(PeerEvent::SelectionChanged, (int)SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0), {});
+            if (auto* l = dynamic_cast<ListBox*>(s)) {
+                std::vector<int> selected;
+                int count = l->Items().Count();
+                for (int i = 0; i < count; ++i)
+                    if (SendMessageW(hwnd_, LB_GETSEL, i, 0) > 0) selected.push_back(i);
+                l->SelectionFromPeer(selected, (int)SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0));
+            }
             else if (s->Kind() == WindowKind::ComboBox)
                 s->FromPeer(PeerEvent::SelectionChanged, (int)SendMessageW(hwnd_, CB_GETCURSEL, 0, 0), {});
             break;

@@ -168,6 +168,27 @@ TEST(Controls, RadioGroupMakesOneButtonPerItem) {
     EXPECT_EQ(g.ItemIndex(), -1);
 }
 
+TEST(Controls, MultiSelectList) {
+    Form f;
+    auto& list = f.Make<ListBox>("FlashListBox");
+    list.SetMultiSelect(true);
+    list.Items().SetCommaText("a,b,c,d");
+    list.SetSelected(1, true);
+    list.SetSelected(3, true);
+    EXPECT_EQ(list.SelCount(), 2);
+    list.SelectionFromPeer({0, 2}, 2);
+    EXPECT_TRUE(list.Selected(0) && list.Selected(2) && !list.Selected(1));
+    EXPECT_EQ(list.ItemIndex(), 2);
+    list.Items().Delete(3);
+    EXPECT_FALSE(list.Selected(3));
+
+    auto& single = f.Make<ListBox>("One");
+    single.Items().SetCommaText("x,y");
+    single.SetSelected(1, true);
+    EXPECT_EQ(single.ItemIndex(), 1);
+    EXPECT_EQ(single.SelCount(), 1);
+}
+
 TEST(Controls, TabStripDrivesThePages) {
     Form f;
     auto& tabs = f.Make<TabControl>("TabControl1");
