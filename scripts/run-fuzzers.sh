@@ -10,5 +10,8 @@ for target in "$tree"/fuzz/fuzz_*; do
     corpus="$tree/corpus/$name"
     mkdir -p "$corpus"
     echo "== $name ($seconds s)"
-    "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus"
+    # The engine starts from the movies of the picture tests.
+    seeds=()
+    [ "$name" = fuzz_engine ] && seeds=("$(dirname "$0")/../tests/golden")
+    "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "${seeds[@]}"
 done

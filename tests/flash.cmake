@@ -11,3 +11,8 @@ else()
   target_compile_definitions(test_flash PRIVATE QB_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden")
 endif()
 target_compile_options(test_flash PRIVATE -Wno-missing-field-initializers)  # designated initializers leave the rest default on purpose
+if(WIN32)
+  # Needs a display: a real child window under the window system.
+  qb_add_test(test_flash_control unit/flash/FlashControlTest.cpp LIBS qb_flash_control qb_testsupport)
+  target_compile_options(test_flash_control PRIVATE -Wno-missing-field-initializers)
+endif()
