@@ -126,14 +126,26 @@ class PackageInstall(E2ECase):
         self.assertEqual(self.desktop.reg_query(UNINSTALL_KEY, "UninstallString"), f'"{folder}\\Uninstall.exe"')
         return d
 
-    def uninstall(self, folder):
+    def choose_another_screensaver(self, path):
+        """What the user does in Display Properties after installing."""
+        subprocess.run(["wine", "reg", "add", DESKTOP_KEY, "/v", "SCRNSAVE.EXE", "/d", path, "/f"],
+                       env=self.desktop._env(), check=True, capture_output=True)
+        ini = os.path.join(self.desktop.prefix, "drive_c", "windows", "system.ini")
+        text = re.sub(r"^SCRNSAVE\.EXE=.*$", "SCRNSAVE.EXE=" + path.replace("\\", "\\\\"),
+                      self.desktop.system_ini(), flags=re.M | re.I)
+        with open(ini, "w", encoding="latin-1", newline="") as f:
+            f.write(text)
+
+    def uninstall(self, folder, other=None):
         d = self.unix(folder)
         self.assertEqual(self.desktop.run(os.path.join(d, "Uninstall.exe"), "/S", cwd=d), 0)
         # The uninstaller finishes from a copy of itself once the first one has ended.
         harness.wait_until("the installation folder to go", lambda: not os.path.exists(d))
         harness.wait_until("the uninstall entry to go", lambda: self.desktop.reg_query(UNINSTALL_KEY, "UninstallString") is None)
-        self.assertIsNone(re.search(r"^SCRNSAVE\.EXE=.+$", self.desktop.system_ini(), re.M | re.I))
-        self.assertIsNone(self.desktop.reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"))
+        # The registration goes only while it still names this screensaver.
+        boot = re.search(r"^SCRNSAVE\.EXE=(.+)$", self.desktop.system_ini(), re.M | re.I)
+        self.assertEqual(boot and boot.group(1).strip(), other)
+        self.assertEqual(self.desktop.reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), other)
 
     def test_silent_install_plays_and_uninstalls(self):
         folder = "C:\\Saver"
@@ -158,7 +170,8 @@ class PackageInstall(E2ECase):
         user = os.environ.get("USER") or "root"
         folder = f"C:\\users\\{user}\\AppData\\Local\\Programs\\Quenbrook Savers\\{NAME}"
         self.assert_installed(folder)
-        self.uninstall(folder)
+        self.choose_another_screensaver("C:\\OTHER.SCR")
+        self.uninstall(folder, other="C:\\OTHER.SCR")
 
     def test_a_damaged_setup_file_installs_nothing(self):
         data = open(self.setup, "rb").read()
