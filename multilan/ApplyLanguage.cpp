@@ -77,7 +77,9 @@ void TMultiLan::ApplyLanguage() {
     };
 
     // Captions and hints: the window itself, or one of its components.
-    for (auto [table, prop] : {std::pair{Captions, "Caption"}, std::pair{Hints, "Hint"}}) {
+    for (auto entry : {std::pair{Captions, "Caption"}, std::pair{Hints, "Hint"}}) {
+        const Table table = entry.first;
+        const char* const prop = entry.second;
         each(table, [&](std::string_view key, const std::string& text) {
             std::string_view r = AfterFirstDot(key);
             if (ui::SameText(r, N)) {
