@@ -1,6 +1,7 @@
 #include "player/MPEGPlayer.h"
 
 #include <array>
+#include <type_traits>
 
 namespace qb {
 
@@ -41,7 +42,61 @@ bool Resolve(LibraryModule& module, const char* name, T& entry) {
     return entry != nullptr;
 }
 
+// Published properties over the player's plain fields and accessors.
+template <typename Get, typename Set>
+ui::PropInfo IntField(const char* name, ui::PropKind kind, Get get, Set set) {
+    ui::PropInfo p{name, kind};
+    p.getInt = [get](ui::Persistent& o) { return static_cast<long long>(get(static_cast<TMPEGPlayer&>(o))); };
+    if constexpr (!std::is_same_v<Set, std::nullptr_t>)
+        p.setInt = [set](ui::Persistent& o, long long v) { set(static_cast<TMPEGPlayer&>(o), v); };
+    return p;
+}
+
+template <typename Get, typename Set>
+ui::PropInfo StringField(const char* name, Get get, Set set) {
+    ui::PropInfo p{name, ui::PropKind::String};
+    p.getString = [get](ui::Persistent& o) { return std::string(get(static_cast<TMPEGPlayer&>(o))); };
+    p.setString = [set](ui::Persistent& o, const std::string& v) { set(static_cast<TMPEGPlayer&>(o), v); };
+    return p;
+}
+
 }  // namespace
+
+QB_CLASS_INFO(TMPEGPlayer, ui::Component) {
+    using P = TMPEGPlayer;
+    using K = ui::PropKind;
+    info.Add(IntField(
+        "FromStream", K::Boolean, [](P& p) { return p.FromStream; }, [](P& p, long long v) { p.FromStream = v != 0; }));
+    ui::PropInfo priority = IntField(
+        "PlayerPriority", K::Enumeration, [](P& p) { return static_cast<int>(p.PlayerPriority()); },
+        [](P& p, long long v) {
+            if (v >= 0 && v < 7) p.SetPlayerPriority(static_cast<TPlayPriority>(v));
+        });
+    priority.enumNames = {"Idle", "Lowest", "BelowNormal", "Normal", "AboveNormal", "Highest", "TimeCritical"};
+    info.Add(std::move(priority));
+    info.Add(IntField(
+        "UseTimer", K::Boolean, [](P& p) { return p.UseTimer; }, [](P& p, long long v) { p.UseTimer = v != 0; }));
+    info.Add(IntField("TimerFreq", K::Integer, [](P& p) { return p.TimerFreq(); },
+                   [](P& p, long long v) { p.SetTimerFreq(static_cast<int32_t>(v)); }));
+    info.Add(IntField(
+        "AutoPlay", K::Boolean, [](P& p) { return p.AutoPlay; }, [](P& p, long long v) { p.AutoPlay = v != 0; }));
+    info.Add(StringField("StreamName", [](P& p) { return p.StreamName(); },
+                   [](P& p, const std::string& v) { p.SetStreamName(v); }));
+    ui::PropInfo device = IntField(
+        "OutputDevice", K::Enumeration, [](P& p) { return static_cast<int>(p.OutputDevice()); },
+        [](P& p, long long v) { p.SetOutputDevice(v == 1 ? TOutputDevice::pcmfile : TOutputDevice::wavemapper); });
+    device.enumNames = {"wavemapper", "pcmfile"};
+    info.Add(std::move(device));
+    info.Add(StringField("OutFilename", [](P& p) { return p.OutFilename; },
+                   [](P& p, const std::string& v) { p.OutFilename = v; }));
+    info.Add(StringField("PathToDLL", [](P& p) { return p.PathToDLL; },
+                   [](P& p, const std::string& v) { p.PathToDLL = v; }));
+    info.Add(IntField("StartPos", K::Integer, [](P& p) { return p.StartPos; },
+                   [](P& p, long long v) { p.StartPos = static_cast<int32_t>(v); }));
+    info.Add(IntField("EndPos", K::Integer, [](P& p) { return p.EndPos; },
+                   [](P& p, long long v) { p.EndPos = static_cast<int32_t>(v); }));
+    info.Add(IntField("PlayedXTimes", K::Integer, [](P& p) { return p.PlayedXTimes(); }, nullptr));
+}
 
 TMPEGPlayer::TMPEGPlayer(LibraryLoader& loader, TimerWorkerFactory& timerWorkers)
     : loader_(loader), timerWorkers_(timerWorkers) {}
@@ -120,7 +175,7 @@ void TMPEGPlayer::LoadDLL() {
     entries_ = std::move(e);
     timer_ = std::make_unique<TThreadedTimer>(timerWorkers_);
     timer_->SetInterval(UseTimer ? static_cast<uint32_t>(timerFreq_) : 0);
-    timer_->SetOnTimer([this](TThreadedTimer&) { TimerTick(); });
+    timer_->SetOnTimer([this](ui::Component&) { TimerTick(); });
     streamLength_ = 0;
 }
 

@@ -18,7 +18,8 @@ enum class TOutputDevice { wavemapper, pcmfile };
 // forwards every operation, turns its error codes into TMPEGError, and
 // watches the end of playback with a timer so that the owner hears of it
 // through OnPlayEnd on the user-interface thread.
-class TMPEGPlayer {
+class TMPEGPlayer : public ui::Component {
+    QB_CLASS(TMPEGPlayer)
 public:
     using TOpenStreamEvent = std::function<void(bool& Nonseekable, void*& Context)>;
     using TCloseStreamEvent = std::function<void(void* Context)>;
@@ -34,9 +35,7 @@ public:
 
     explicit TMPEGPlayer(LibraryLoader& loader = SystemLibraryLoader(),
                          TimerWorkerFactory& timerWorkers = SystemTimerWorkers());
-    virtual ~TMPEGPlayer();
-    TMPEGPlayer(const TMPEGPlayer&) = delete;
-    TMPEGPlayer& operator=(const TMPEGPlayer&) = delete;
+    ~TMPEGPlayer() override;
 
     // Published properties.
     bool FromStream = false;

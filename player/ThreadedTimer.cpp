@@ -1,6 +1,31 @@
 #include "player/ThreadedTimer.h"
 
 namespace qb {
+namespace {
+
+const TThreadPriority kPriorities[] = {TThreadPriority::tpIdle,   TThreadPriority::tpLowest, TThreadPriority::tpLower,
+                                       TThreadPriority::tpNormal, TThreadPriority::tpHigher, TThreadPriority::tpHighest,
+                                       TThreadPriority::tpTimeCritical};
+
+}  // namespace
+
+QB_CLASS_INFO(TThreadedTimer, ui::Component) {
+    ui::Published<TThreadedTimer>(info)
+        .Boolean("Enabled", &TThreadedTimer::Enabled, &TThreadedTimer::SetEnabled)
+        .Integer("Interval", &TThreadedTimer::Interval, &TThreadedTimer::SetInterval)
+        .Enumeration("ThreadPriority", &TThreadedTimer::PriorityIndex, &TThreadedTimer::SetPriorityIndex,
+                     {"tpIdle", "tpLowest", "tpLower", "tpNormal", "tpHigher", "tpHighest", "tpTimeCritical"});
+}
+
+int TThreadedTimer::PriorityIndex() const {
+    for (int i = 0; i < 7; ++i)
+        if (kPriorities[i] == priority_) return i;
+    return 3;
+}
+
+void TThreadedTimer::SetPriorityIndex(int index) {
+    if (index >= 0 && index < 7) SetThreadPriority(kPriorities[index]);
+}
 
 TThreadedTimer::TThreadedTimer(TimerWorkerFactory& workers) : workers_(workers) {}
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "player/TimerWorker.h"
+#include "ui/Component.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,15 +13,14 @@ namespace qb {
 // user-interface thread. The worker blocks until the handler has returned,
 // so at most one tick per timer is ever pending and late ticks are never
 // caught up.
-class TThreadedTimer {
+class TThreadedTimer : public ui::Component {
+    QB_CLASS(TThreadedTimer)
 public:
-    using TimerEvent = std::function<void(TThreadedTimer& sender)>;
+    using TimerEvent = ui::NotifyEvent;
 
     // Workers come from the factory; the default is the system's threads.
     explicit TThreadedTimer(TimerWorkerFactory& workers = SystemTimerWorkers());
-    ~TThreadedTimer();
-    TThreadedTimer(const TThreadedTimer&) = delete;
-    TThreadedTimer& operator=(const TThreadedTimer&) = delete;
+    ~TThreadedTimer() override;
 
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool value);
@@ -36,6 +36,10 @@ public:
     void SetOnTimer(TimerEvent handler) { onTimer_ = std::move(handler); }
 
     bool HasWorker() const { return worker_ != nullptr; }
+
+    // ThreadPriority as the position of its name in the published list.
+    int PriorityIndex() const;
+    void SetPriorityIndex(int index);
 
 private:
     void Rebuild();

@@ -1,6 +1,7 @@
 # The threaded timer and the MP3 playback component.
 add_library(qb_timer STATIC ${CMAKE_CURRENT_LIST_DIR}/ThreadedTimer.cpp)
 target_include_directories(qb_timer PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(qb_timer PUBLIC qb_ui)
 if(WIN32)
   target_sources(qb_timer PRIVATE ${CMAKE_CURRENT_LIST_DIR}/TimerThreadWin.cpp)
   target_link_libraries(qb_timer PUBLIC user32)

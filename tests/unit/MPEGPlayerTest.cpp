@@ -348,6 +348,25 @@ TEST_F(MPEGPlayerTest, PropertiesKeepTheirRules) {
     EXPECT_FALSE(p.Timer()->Enabled());
 }
 
+TEST_F(MPEGPlayerTest, PublishedPropertiesInTheirOrder) {
+    TMPEGPlayer p(loader, workers);
+    std::vector<std::string> names;
+    for (const auto& prop : TMPEGPlayer::StaticClass().Own()) names.push_back(prop.name);
+    EXPECT_EQ(names, (Log{"FromStream", "PlayerPriority", "UseTimer", "TimerFreq", "AutoPlay", "StreamName",
+                          "OutputDevice", "OutFilename", "PathToDLL", "StartPos", "EndPos", "PlayedXTimes"}));
+    p.FindProperty("UseTimer")->setInt(p, 1);
+    p.FindProperty("TimerFreq")->setInt(p, 0);
+    EXPECT_FALSE(p.UseTimer);
+    p.FindProperty("PlayerPriority")->setInt(p, 5);
+    EXPECT_EQ(p.PlayerPriority(), TPlayPriority::Highest);
+    p.FindProperty("OutFilename")->setString(p, "C:\\o.pcm");
+    p.FindProperty("OutputDevice")->setInt(p, 1);
+    EXPECT_EQ(p.OutputDevice(), TOutputDevice::pcmfile);
+    p.FindProperty("StreamName")->setString(p, "a.mp3");
+    EXPECT_EQ(p.StreamName(), "a.mp3");
+    EXPECT_FALSE(p.FindProperty("PlayedXTimes")->setInt);  // read-only
+}
+
 TEST_F(MPEGPlayerTest, StreamCallbacksReachTheEvents) {
     auto p = Loaded();
     p->FromStream = true;

@@ -63,7 +63,7 @@ TEST(ThreadedTimer, DefaultsAndNoWorkerUntilEnabled) {
     EXPECT_EQ(timer.Interval(), 1000u);
     EXPECT_EQ(timer.ThreadPriority(), TThreadPriority::tpNormal);
     int ticks = 0;
-    timer.SetOnTimer([&](TThreadedTimer&) { ++ticks; });
+    timer.SetOnTimer([&](ui::Component&) { ++ticks; });
     timer.SetInterval(50);
     EXPECT_FALSE(timer.HasWorker());
     timer.SetEnabled(true);
@@ -77,7 +77,7 @@ TEST(ThreadedTimer, NoHandlerOrZeroIntervalStaysSilent) {
         FakeWorkers workers;
         TThreadedTimer timer(workers);
         if (withHandler) {
-            timer.SetOnTimer([](TThreadedTimer&) {});
+            timer.SetOnTimer([](ui::Component&) {});
             timer.SetInterval(0);
         }
         timer.SetEnabled(true);
@@ -89,7 +89,7 @@ TEST(ThreadedTimer, NoHandlerOrZeroIntervalStaysSilent) {
 TEST(ThreadedTimer, WorkerWaitsForTheLow16BitsOfTheInterval) {
     FakeWorkers workers;
     TThreadedTimer timer(workers);
-    timer.SetOnTimer([](TThreadedTimer&) {});
+    timer.SetOnTimer([](ui::Component&) {});
     timer.SetInterval(70000);
     timer.SetEnabled(true);
     timer.SetInterval(65536 + 20);
@@ -100,7 +100,7 @@ TEST(ThreadedTimer, WorkerWaitsForTheLow16BitsOfTheInterval) {
 TEST(ThreadedTimer, OneWorkerServesEveryEnableCycle) {
     FakeWorkers workers;
     TThreadedTimer timer(workers);
-    timer.SetOnTimer([](TThreadedTimer&) {});
+    timer.SetOnTimer([](ui::Component&) {});
     timer.SetEnabled(true);
     timer.SetEnabled(true);  // same value: nothing
     timer.SetEnabled(false);
@@ -112,7 +112,7 @@ TEST(ThreadedTimer, OneWorkerServesEveryEnableCycle) {
 TEST(ThreadedTimer, PriorityChangeRebuildsTheWorker) {
     FakeWorkers workers;
     TThreadedTimer timer(workers);
-    timer.SetOnTimer([](TThreadedTimer&) {});
+    timer.SetOnTimer([](ui::Component&) {});
     timer.SetThreadPriority(TThreadPriority::tpHigher);  // no worker yet: none made
     timer.SetEnabled(true);
     timer.SetThreadPriority(TThreadPriority::tpHigher);
@@ -127,9 +127,9 @@ TEST(ThreadedTimer, HandlerMayDisableItselfAndIsResumedLater) {
     FakeWorkers workers;
     TThreadedTimer timer(workers);
     int ticks = 0;
-    timer.SetOnTimer([&](TThreadedTimer& sender) {
+    timer.SetOnTimer([&](ui::Component& sender) {
         EXPECT_EQ(&sender, &timer);
-        if (++ticks == 2) sender.SetEnabled(false);
+        if (++ticks == 2) static_cast<TThreadedTimer&>(sender).SetEnabled(false);
     });
     timer.SetEnabled(true);
     workers.Tick();
@@ -145,9 +145,10 @@ TEST(ThreadedTimer, HandlerMayReplaceItselfOrRebuildItsWorker) {
     FakeWorkers workers;
     TThreadedTimer timer(workers);
     std::string seen;
-    timer.SetOnTimer([&](TThreadedTimer& t) {
+    timer.SetOnTimer([&](ui::Component& c) {
+        auto& t = static_cast<TThreadedTimer&>(c);
         seen += "a";
-        t.SetOnTimer([&](TThreadedTimer&) { seen += "b"; });
+        t.SetOnTimer([&](ui::Component&) { seen += "b"; });
         t.SetThreadPriority(TThreadPriority::tpLowest);
         seen += "a";  // still running after its own replacement
     });
@@ -162,11 +163,28 @@ TEST(ThreadedTimer, DestructionEndsTheWorker) {
     FakeWorkers workers;
     {
         TThreadedTimer timer(workers);
-        timer.SetOnTimer([](TThreadedTimer&) {});
+        timer.SetOnTimer([](ui::Component&) {});
         timer.SetEnabled(true);
     }
     EXPECT_EQ(workers.log.back(), "end");
     EXPECT_EQ(workers.live, nullptr);
+}
+
+TEST(ThreadedTimer, PublishedPropertiesAndOwnership) {
+    FakeWorkers workers;
+    ui::Component form;
+    auto& timer = form.Make<TThreadedTimer>("FastTimer", workers);
+    EXPECT_EQ(form.FindComponent("fasttimer"), &timer);
+    const char* names[] = {"Enabled", "Interval", "ThreadPriority"};
+    for (const char* n : names) ASSERT_NE(timer.FindProperty(n), nullptr) << n;
+    timer.FindProperty("Interval")->setInt(timer, 50);
+    timer.FindProperty("ThreadPriority")->setInt(timer, 4);
+    EXPECT_EQ(timer.ThreadPriority(), TThreadPriority::tpHigher);
+    EXPECT_EQ(timer.FindProperty("ThreadPriority")->enumNames[size_t(timer.FindProperty("ThreadPriority")->getInt(timer))],
+              "tpHigher");
+    timer.SetOnTimer([](ui::Component&) {});
+    timer.FindProperty("Enabled")->setInt(timer, 1);
+    EXPECT_EQ(workers.log, (Log{"start 50 prio 1", "resume"}));
 }
 
 }  // namespace

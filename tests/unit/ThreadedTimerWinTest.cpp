@@ -37,10 +37,10 @@ std::unique_ptr<TThreadedTimer> MakeTimer(uint32_t interval, TThreadedTimer::Tim
 TEST(ThreadedTimerWin, TicksRunOnThisThreadOneAtATime) {
     const DWORD self = GetCurrentThreadId();
     int clock = 0;
-    auto reference = MakeTimer(5, [&](TThreadedTimer&) { ++clock; });
+    auto reference = MakeTimer(5, [&](ui::Component&) { ++clock; });
     int ticks = 0;
     bool inside = false, reentered = false, otherThread = false;
-    auto timer = MakeTimer(1, [&](TThreadedTimer&) {
+    auto timer = MakeTimer(1, [&](ui::Component&) {
         reentered |= inside;
         otherThread |= GetCurrentThreadId() != self;
         inside = true;
@@ -60,8 +60,9 @@ TEST(ThreadedTimerWin, TicksRunOnThisThreadOneAtATime) {
 
 TEST(ThreadedTimerWin, HandlerDisablingItselfStopsTicksUntilReenabled) {
     int clock = 0, ticks = 0;
-    auto reference = MakeTimer(10, [&](TThreadedTimer&) { ++clock; });
-    auto timer = MakeTimer(10, [&](TThreadedTimer& t) {
+    auto reference = MakeTimer(10, [&](ui::Component&) { ++clock; });
+    auto timer = MakeTimer(10, [&](ui::Component& c) {
+        auto& t = static_cast<TThreadedTimer&>(c);
         if (++ticks == 3) t.SetEnabled(false);
     });
     reference->SetEnabled(true);
@@ -77,9 +78,9 @@ TEST(ThreadedTimerWin, HandlerDisablingItselfStopsTicksUntilReenabled) {
 TEST(ThreadedTimerWin, EnablingStartsAFullIntervalEveryTime) {
     // Re-enabled every few milliseconds, a five-second timer never gets to tick.
     int ticks = 0, toggles = 0;
-    auto slow = MakeTimer(5000, [&](TThreadedTimer&) { ++ticks; });
+    auto slow = MakeTimer(5000, [&](ui::Component&) { ++ticks; });
     slow->SetEnabled(true);
-    auto toggler = MakeTimer(5, [&](TThreadedTimer&) {
+    auto toggler = MakeTimer(5, [&](ui::Component&) {
         ++toggles;
         slow->SetEnabled(false);
         slow->SetEnabled(true);
@@ -93,8 +94,8 @@ TEST(ThreadedTimerWin, DisabledTimerDeliversNoTickAlreadyMeasured) {
     // The fast timer's worker keeps measuring ticks while the handler of
     // the other timer runs; once disabled there, none of them may arrive.
     int fastTicks = 0, clock = 0;
-    auto fast = MakeTimer(1, [&](TThreadedTimer&) { ++fastTicks; });
-    auto reference = MakeTimer(5, [&](TThreadedTimer&) {
+    auto fast = MakeTimer(1, [&](ui::Component&) { ++fastTicks; });
+    auto reference = MakeTimer(5, [&](ui::Component&) {
         if (++clock == 5) {
             Sleep(20);  // the fast worker has a tick waiting by now
             fast->SetEnabled(false);
@@ -113,17 +114,18 @@ TEST(ThreadedTimerWin, WorkersEndWhateverTheyAreDoing) {
     // by a priority change inside its own handler, or right after enabling:
     // no hang, no crash, and the survivors go on ticking.
     int clock = 0, rebuiltTicks = 0, selfTicks = 0;
-    auto victim = MakeTimer(1, [](TThreadedTimer&) {});
+    auto victim = MakeTimer(1, [](ui::Component&) {});
     std::unique_ptr<TThreadedTimer> self;
-    self = MakeTimer(1, [&](TThreadedTimer&) {
+    self = MakeTimer(1, [&](ui::Component&) {
         ++selfTicks;
         self.reset();
     });
-    auto rebuilt = MakeTimer(1, [&](TThreadedTimer& t) {
+    auto rebuilt = MakeTimer(1, [&](ui::Component& c) {
+        auto& t = static_cast<TThreadedTimer&>(c);
         ++rebuiltTicks;
         t.SetThreadPriority(rebuiltTicks % 2 ? TThreadPriority::tpHigher : TThreadPriority::tpLowest);
     });
-    auto reference = MakeTimer(5, [&](TThreadedTimer&) {
+    auto reference = MakeTimer(5, [&](ui::Component&) {
         if (++clock == 3) victim.reset();
     });
     victim->SetEnabled(true);
@@ -134,7 +136,7 @@ TEST(ThreadedTimerWin, WorkersEndWhateverTheyAreDoing) {
     EXPECT_EQ(selfTicks, 1);
     EXPECT_EQ(victim, nullptr);
     for (int i = 0; i < 30; ++i) {
-        auto brief = MakeTimer(1, [](TThreadedTimer&) {});
+        auto brief = MakeTimer(1, [](ui::Component&) {});
         brief->SetEnabled(true);
         if (i % 2) PumpUntil([] { return true; });
     }
