@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -46,6 +47,9 @@ public:
     void SetStayOnTop(bool v) { stayOnTop_ = v; }
     bool Centered() const { return centered_; }
     void SetCentered(bool v) { centered_ = v; }
+    // Centred on another window when it shows (that window must outlive the call to Show).
+    Form* CenterOn() const { return centerOn_; }
+    void SetCenterOn(Form* f) { centerOn_ = f; }
     // Client size; the window's frame is added to it.
     void SetClientSize(int w, int h) { SetBounds(Left(), Top(), w, h); }
     MainMenu* Menu() const { return menu_; }
@@ -69,6 +73,9 @@ public:
     void SetMainForm(bool v) { mainForm_ = v; }
 
     NotifyEvent OnCreate, OnShow, OnDestroy;
+    // Sees every window message of the form first (message, wParam, lParam);
+    // true with `result` set when it has handled the message.
+    std::function<bool(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result)> OnMessage;
     std::function<void(Form&, bool& canClose)> OnCloseQuery;
     std::function<void(Form&, CloseAction&)> OnClose;
     // Called by the window system backend when the window is about to show.
@@ -86,6 +93,7 @@ private:
     bool stayOnTop_ = false, centered_ = false, modal_ = false, mainForm_ = false, closing_ = false;
     int modalResult_ = mrNone;
     MainMenu* menu_ = nullptr;
+    Form* centerOn_ = nullptr;
 };
 
 }  // namespace qb::ui

@@ -120,7 +120,16 @@ WinPeer::WinPeer(WinControl& control) : control_(control) {
         // A form's bounds are its client area; the frame goes around it.
         AdjustWindowRectEx(&r, spec.style, form->Menu() != nullptr, spec.exStyle);
         int w = r.right - r.left, h = r.bottom - r.top;
-        if (form->Centered()) {
+        HWND over = form->CenterOn() ? [&]() -> HWND {
+            auto* p = dynamic_cast<WinPeer*>(form->CenterOn()->Peer());
+            return p ? p->hwnd_ : nullptr;
+        }() : nullptr;
+        if (over) {
+            RECT o;
+            GetWindowRect(over, &o);
+            r.left = o.left + (o.right - o.left - w) / 2;
+            r.top = o.top + (o.bottom - o.top - h) / 2;
+        } else if (form->Centered()) {
             r.left = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
             r.top = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
         } else {
@@ -517,6 +526,10 @@ LRESULT CALLBACK WinPeer::WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT WinPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (auto* form = dynamic_cast<Form*>(&control_); form && form->OnMessage) {
+        intptr_t result = 0;
+        if (form->OnMessage(msg, wp, lp, result)) return result;
+    }
     switch (msg) {
         case WM_ERASEBKGND: return 1;
         case WM_PAINT: Paint(); return 0;

@@ -220,6 +220,34 @@ TEST(WinToolkit, MenuBarItemsClickAndFollowTheirCaptions) {
     EXPECT_STREQ(text, L"\u9000\u51FA(&E)");
 }
 
+TEST(WinToolkit, FormSeesItsMessagesFirstAndCentresOnAnother) {
+    Form editor;
+    editor.SetBounds(100, 100, 400, 300);
+    editor.Show();
+    Form builder;
+    builder.SetBorderStyle(BorderStyle::None);
+    builder.SetBounds(0, 0, 200, 100);
+    builder.SetCenterOn(&editor);
+    // The launch form swallows these system commands.
+    builder.OnMessage = [](unsigned msg, uintptr_t wp, intptr_t, intptr_t& result) {
+        if (msg != WM_SYSCOMMAND || (wp & 0xFFF0) != SC_CLOSE) return false;
+        result = 0;
+        return true;
+    };
+    int closes = 0;
+    builder.OnCloseQuery = [&](Form&, bool&) { ++closes; };
+    builder.Show();
+    RECT e, b;
+    GetWindowRect(Hwnd(editor), &e);
+    GetWindowRect(Hwnd(builder), &b);
+    EXPECT_EQ((e.left + e.right) / 2, (b.left + b.right) / 2);
+    EXPECT_EQ((e.top + e.bottom) / 2, (b.top + b.bottom) / 2);
+    SendMessageW(Hwnd(builder), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(closes, 0);
+    SendMessageW(Hwnd(builder), WM_CLOSE, 0, 0);
+    EXPECT_EQ(closes, 1);
+}
+
 TEST(WinToolkit, ButtonPicturesComeFromTheResources) {
     ImageList toolbar(24, 24);
     EXPECT_EQ(toolbar.AddStripFromResource("TOOLBAR_PNG"), 30);
