@@ -13,7 +13,7 @@ bool RemoveEmptyDirectory(const std::string& path) { return !path.empty() && rmd
 
 bool DeleteOneFile(const std::string& path) {
     struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (lstat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR;
     if (S_ISDIR(st.st_mode)) return false;
     return unlink(path.c_str()) == 0;
 }

@@ -17,7 +17,10 @@ bool RemoveEmptyDirectory(const std::string& path) { return !path.empty() && Rem
 
 bool DeleteOneFile(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
-    if (a == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (a == INVALID_FILE_ATTRIBUTES) {
+        const DWORD e = GetLastError();
+        return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;  // its folder may be gone already
+    }
     if (a & FILE_ATTRIBUTE_DIRECTORY) return false;
     // A read-only file would refuse; this one is ours to remove.
     if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);

@@ -1,5 +1,6 @@
 #include "installer/Uninstaller.h"
 
+#include "app/Errors.h"
 #include "installer/EntryName.h"
 #include "installer/Installer.h"
 #include "installer/LocalFiles.h"
@@ -37,7 +38,18 @@ std::vector<std::string> RemoveInstalledFiles(const InstallLog& log, const std::
         if (!IsInside(*f, log.Directory)) continue;
         if (!DeleteOneFile(*f)) left.push_back(*f);
     }
-    if (!DeleteOneFile(logPath)) left.push_back(logPath);
+    if (left.empty()) {
+        if (!DeleteOneFile(logPath)) left.push_back(logPath);
+    } else {
+        // What stays (a screensaver still running, say) stays on record, so
+        // that running the uninstaller again can finish the job.
+        InstallLog rest = log;
+        rest.Files.assign(left.rbegin(), left.rend());
+        try {
+            WriteInstallLog(logPath, rest);
+        } catch (const Exception&) {
+        }
+    }
     const std::string home = Normalized(WithTrailingSeparator(log.Directory));
     // Deepest first, whatever order installations over each other left behind.
     std::vector<std::string> directories = log.Directories;

@@ -7,7 +7,8 @@
 namespace qb::setup {
 
 // Removes what the record says setup placed, then the record itself, then
-// the folders setup created as far as they are empty. A path that lies
+// the folders setup created as far as they are empty. When some files cannot
+// be removed, the record stays and lists just those. A path that lies
 // outside the installation folder is never touched, whatever the record
 // says, and no folder is removed that still holds anything. Answers the files
 // that could not be removed (in use, for instance).

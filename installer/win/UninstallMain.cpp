@@ -77,9 +77,10 @@ int Uninstall(const std::string& directory, bool silent) {
     const InstallLog log = ReadInstallLog(logPath);
     // Registration first: the short path is found only while the file exists.
     win::UnregisterScreenSaver(log.SaverPath);
-    win::RemoveUninstallEntry(log.UninstallKey);
     const std::vector<std::string> left = RemoveInstalledFiles(log, logPath);
     if (left.empty()) {
+        // While files remain, the entry stays so that the user can try again.
+        win::RemoveUninstallEntry(log.UninstallKey);
         Say(silent, win::Format(win::Lookup(win::Text::UninstallDone), log.Name), log.Name, MB_ICONINFORMATION);
         return 0;
     }

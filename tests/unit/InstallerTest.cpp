@@ -134,12 +134,24 @@ TEST(Installer, PlacesEachFileByItsKindAndUninstallsCleanly) {
     EXPECT_EQ(s.Options.Quality, 1);
 
     // The record read back is the record written.
-    const InstallLog again = ReadInstallLog(d + kInstallLogName);
+    InstallLog again = ReadInstallLog(d + kInstallLogName);
     EXPECT_EQ(again.Files, log.Files);
     EXPECT_EQ(again.Directories, log.Directories);
     EXPECT_EQ(again.SaverPath, log.SaverPath);
     EXPECT_EQ(log.Files.size(), 9u);
     EXPECT_EQ(log.Directories.size(), 4u);  // Savers, Night Sky, Movies, Sounds
+
+    // What cannot be removed stays on record for another attempt.
+    InstallLog stuck = again;
+    ASSERT_TRUE(fs::MakeDirectory(d + "Extras"));
+    stuck.Files.push_back(d + "Extras");  // a folder where a file was expected: never deleted
+    WriteInstallLog(d + kInstallLogName, stuck);
+    EXPECT_EQ(RemoveInstalledFiles(stuck, d + kInstallLogName), std::vector<std::string>{d + "Extras"});
+    EXPECT_EQ(ReadInstallLog(d + kInstallLogName).Files, std::vector<std::string>{d + "Extras"});
+    EXPECT_FALSE(fs::FileExists(d + "Night Sky.scr"));
+    fs::DeleteTree(d + "Extras");
+    InstallPackage(setup, dest, {});  // and once more, for the checks below
+    again = ReadInstallLog(d + kInstallLogName);
 
     // A file of the user's in the folder survives and keeps its folder.
     const std::string mine = d + P("Movies/mine.swf");
