@@ -51,6 +51,14 @@ Mp3Player& Player() {
 
 extern "C" {
 
+// When the process ends without "deinit", its threads are already gone and
+// the loader lock is held: stopping the player then (joining, resetting the
+// sound device) could hang the exit, so the player is left to the system.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH && reserved != nullptr) (void)g_player.release();
+    return TRUE;
+}
+
 __declspec(dllexport) uint8_t __stdcall init() {
     return Answer(uint8_t{0}, [] {
         if (!g_player) g_player = std::make_unique<Mp3Player>(qb::mp3::SystemBackend());

@@ -65,11 +65,13 @@ std::optional<Frame> FrameReader::Next() {
             }
         }
         if (!accept) {
+            if (!found_ && ++searched_ > searchLimit_) return std::nullopt;
             ++pos_;
             ++consumed_;
             locked_.reset();
             continue;
         }
+        found_ = true;
         if (!Ensure(size)) return std::nullopt;  // truncated last frame
         locked_ = header;
         Frame frame{*header, std::span<const uint8_t>(buf_).subspan(pos_, size)};

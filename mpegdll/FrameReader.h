@@ -20,7 +20,10 @@ struct Frame {
 // A truncated last frame is dropped.
 class FrameReader {
 public:
-    explicit FrameReader(ByteSource& source) : source_(source) {}
+    // Gives up looking for the first frame after `searchLimit` bytes that are
+    // neither tags nor frames (a large file of something else is not read whole).
+    explicit FrameReader(ByteSource& source, uint64_t searchLimit = UINT64_MAX)
+        : source_(source), searchLimit_(searchLimit) {}
     std::optional<Frame> Next();
     // Bytes consumed before the current frame (ID3 tags and garbage included).
     uint64_t Offset() const { return consumed_; }
@@ -37,6 +40,9 @@ private:
     bool started_ = false;
     std::optional<FrameHeader> locked_;
     uint64_t consumed_ = 0;
+    uint64_t searchLimit_;
+    uint64_t searched_ = 0;
+    bool found_ = false;
 };
 
 // The frame count of a VBR information frame ("Xing" or "Info"), when the

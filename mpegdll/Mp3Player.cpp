@@ -9,6 +9,8 @@ namespace {
 // Frames decoded per codec call: fewer calls, and still a fine grain for
 // the end position and for stopping.
 const int kFramesPerBatch = 8;
+// Bytes of something else (ID3 tags aside) before the first frame, at most.
+const uint64_t kFirstFrameSearch = 256 * 1024;
 
 int64_t FramesToMs(uint64_t frames, int rate) { return rate ? static_cast<int64_t>(frames * 1000 / uint64_t(rate)) : 0; }
 
@@ -21,7 +23,7 @@ void Mp3Player::RequireOpen() const {
 void Mp3Player::Open(std::unique_ptr<ByteSource> source) {
     Close();
     auto replay = std::make_unique<ReplaySource>(std::move(source));
-    FrameReader reader(*replay);
+    FrameReader reader(*replay, kFirstFrameSearch);
     auto first = reader.Next();
     if (!first) throw Mp3Error(ErrorCode::Input, "no MP3 frame in the stream");
     first_ = first->header;
@@ -34,7 +36,7 @@ void Mp3Player::Open(std::unique_ptr<ByteSource> source) {
     } else {
         lengthMs_ = 0;
     }
-    replay->Replay();
+    if (!replay->Replay()) throw Mp3Error(ErrorCode::NonSeekable, "the stream cannot go back to its start");
     source_ = std::move(replay);
     open_ = true;
     used_ = false;

@@ -5,6 +5,14 @@
 
 namespace qb::mp3 {
 
+bool ReplaySource::Replay() {
+    recording_ = false;
+    at_ = 0;
+    if (!overflowed_) return true;
+    recorded_.clear();
+    return inner_->Rewind();
+}
+
 size_t ReplaySource::Read(std::span<uint8_t> buffer) {
     if (!recording_ && at_ < recorded_.size()) {
         const size_t n = std::min(buffer.size(), recorded_.size() - at_);
@@ -13,7 +21,15 @@ size_t ReplaySource::Read(std::span<uint8_t> buffer) {
         return n;
     }
     const size_t n = inner_->Read(buffer);
-    if (recording_) recorded_.insert(recorded_.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
+    if (recording_ && !overflowed_) {
+        if (recorded_.size() + n > limit_) {
+            overflowed_ = true;
+            recorded_.clear();
+            recorded_.shrink_to_fit();
+        } else {
+            recorded_.insert(recorded_.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
+        }
+    }
     return n;
 }
 

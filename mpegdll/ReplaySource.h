@@ -10,12 +10,13 @@ namespace qb::mp3 {
 // everything read before Replay() is read again after it.
 class ReplaySource final : public ByteSource {
 public:
-    explicit ReplaySource(std::unique_ptr<ByteSource> inner) : inner_(std::move(inner)) {}
+    // Keeps at most `limit` bytes; a stream that needed more to be looked at
+    // must go back to its start by itself.
+    explicit ReplaySource(std::unique_ptr<ByteSource> inner, size_t limit = 4 << 20)
+        : inner_(std::move(inner)), limit_(limit) {}
 
-    void Replay() {
-        recording_ = false;
-        at_ = 0;
-    }
+    // Back to the first byte for playing; false when that is impossible.
+    bool Replay();
     size_t Read(std::span<uint8_t> buffer) override;
     bool Rewind() override;
     std::optional<uint64_t> Size() override { return inner_->Size(); }
@@ -24,7 +25,9 @@ private:
     std::unique_ptr<ByteSource> inner_;
     std::vector<uint8_t> recorded_;
     size_t at_ = 0;
+    size_t limit_;
     bool recording_ = true;
+    bool overflowed_ = false;
 };
 
 }  // namespace qb::mp3

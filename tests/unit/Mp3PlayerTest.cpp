@@ -112,6 +112,41 @@ std::unique_ptr<ByteSource> Source(const char* name, bool seekable = true) {
     return std::make_unique<test::MemorySource>(Fixture(name), seekable);
 }
 
+// Endless bytes that are no MP3, counting what was read.
+struct EndlessSource final : ByteSource {
+    size_t Read(std::span<uint8_t> buffer) override {
+        std::fill(buffer.begin(), buffer.end(), uint8_t{'x'});
+        read += buffer.size();
+        return buffer.size();
+    }
+    bool Rewind() override { return false; }
+    std::optional<uint64_t> Size() override { return std::nullopt; }
+    size_t& read;
+    explicit EndlessSource(size_t& r) : read(r) {}
+};
+
+TEST(Mp3Player, LooksOnlySoFarIntoWhatIsNoMp3) {
+    FakeBackend backend;
+    Mp3Player player(backend);
+    size_t read = 0;
+    EXPECT_EQ(CodeOf([&] { player.Open(std::make_unique<EndlessSource>(read)); }), ErrorCode::Input);
+    EXPECT_LT(read, 1u << 20);
+
+    // A tag too big to keep for replaying: fine when the stream can go back.
+    std::vector<uint8_t> tagged(10 + (6u << 20), 0);
+    const uint8_t header[] = {'I', 'D', '3', 3, 0, 0, 0x03, 0x00, 0x00, 0x00};  // a 6 MB tag
+    std::copy(std::begin(header), std::end(header), tagged.begin());
+    const auto mp3 = Fixture("mpeg2-mono-vbr.mp3");
+    tagged.insert(tagged.end(), mp3.begin(), mp3.end());
+    EXPECT_EQ(CodeOf([&] { player.Open(std::make_unique<test::MemorySource>(tagged, false)); }),
+              ErrorCode::NonSeekable);
+    player.Open(std::make_unique<test::MemorySource>(tagged, true));
+    uint8_t ended = 0;
+    player.Play(0, 0, &ended);
+    ASSERT_TRUE(WaitFor([&] { return player.Mode() == PlayerMode::Ended; }));
+    EXPECT_EQ(backend.decoded, 22);  // every frame but the information frame
+}
+
 TEST(Mp3Player, LengthFromTheInformationFrameOrTheBitrate) {
     FakeBackend backend;
     Mp3Player player(backend);
