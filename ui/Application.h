@@ -32,6 +32,6 @@ void Guarded(F&& fn) {
 enum MessageFlags { mbOk = 0, mbOkCancel = 1, mbYesNoCancel = 3, mbYesNo = 4, mbIconError = 0x10, mbIconQuestion = 0x20, mbIconWarning = 0x30, mbIconInfo = 0x40 };
 // A message box over `owner` (may be null), its text in the code page of the
 // owner's font. Answers the ModalResult of the button pressed.
-int MessageBox(Form* owner, const std::string& text, const std::string& caption, int flags);
+int MessageDlg(Form* owner, const std::string& text, const std::string& caption, int flags);
 
 }  // namespace qb::ui

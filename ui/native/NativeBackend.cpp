@@ -36,5 +36,5 @@ int hintPause = 500;
 void Application::SetHintPause(int ms) { hintPause = ms; }
 int Application::HintPause() { return hintPause; }
 void Application::ShowException(const std::exception& e) { std::fprintf(stderr, "Quenbrook: %s\n", e.what()); }
-int MessageBox(Form*, const std::string&, const std::string&, int) { return mrCancel; }
+int MessageDlg(Form*, const std::string&, const std::string&, int) { return mrCancel; }
 }  // namespace qb::ui

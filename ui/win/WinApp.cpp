@@ -86,7 +86,7 @@ void Application::ShowException(const std::exception& e) {
     MessageBoxW(GetActiveWindow(), text.c_str(), L"Quenbrook", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
-int MessageBox(Form* owner, const std::string& text, const std::string& caption, int flags) {
+int MessageDlg(Form* owner, const std::string& text, const std::string& caption, int flags) {
     UINT cp = owner ? win::CodePageOf(owner->GetFont()) : CP_ACP;
     int r = MessageBoxW(owner ? HandleOf(owner) : GetActiveWindow(), win::Widen(text, cp).c_str(),
                         win::Widen(caption, cp).c_str(), (UINT)flags);

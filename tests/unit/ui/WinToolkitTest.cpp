@@ -248,6 +248,24 @@ TEST(WinToolkit, FormSeesItsMessagesFirstAndCentresOnAnother) {
     EXPECT_EQ(closes, 1);
 }
 
+TEST(WinToolkit, MessageBoxSpeaksTheOwnersCodePageAndAnswers) {
+    Form f;
+    f.GetFont().SetCharset(134);
+    f.Show();
+    auto& t = f.Make<Timer>("T");
+    t.SetInterval(20);
+    bool found = false;
+    t.SetOnTimer([&](Component&) {
+        // The box's caption arrived as Chinese; answer "No".
+        if (HWND box = FindWindowW(L"#32770", L"\u5C4F\u4FDD")) {
+            found = true;
+            PostMessageW(box, WM_COMMAND, IDNO, 0);
+        }
+    });
+    EXPECT_EQ(MessageDlg(&f, "\xCD\xCB\xB3\xF6?", "\xC6\xC1\xB1\xA3", mbYesNo | mbIconQuestion), mrNo);
+    EXPECT_TRUE(found);
+}
+
 TEST(WinToolkit, ButtonPicturesComeFromTheResources) {
     ImageList toolbar(24, 24);
     EXPECT_EQ(toolbar.AddStripFromResource("TOOLBAR_PNG"), 30);
