@@ -54,6 +54,13 @@ class Languages(E2ECase):
         demo = self.desktop.tool("qblangdemo", language_file, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
         return demo, Lines(demo)
 
+    def press(self, window, x, y):
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=self.desktop._env(),
+                                  capture_output=True, text=True, check=True).stdout
+        pos = dict(line.split("=") for line in geometry.split())
+        subprocess.run(["xdotool", "mousemove", str(int(pos["X"]) + x), str(int(pos["Y"]) + y), "mousedown", "1"],
+                       env=self.desktop._env(), check=True)
+
     def click(self, window, x, y):
         geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=self.desktop._env(),
                                   capture_output=True, text=True, check=True).stdout
@@ -83,6 +90,12 @@ class Languages(E2ECase):
         subprocess.run(["xdotool", "key", "alt+1"], env=self.desktop._env(), check=True)
         self.assertEqual([out.next(), out.next()], ["changed TSaverBuildFrm 1", "changed TAboutForm 1"])
         self.desktop.wait_window("^About Quenbrook$")
+
+        # The image buttons' pressed look, held down over "Build".
+        self.press(builder, 8 + 44, 116 + 13)
+        self.desktop.screenshot("image_button_pressed")
+        subprocess.run(["xdotool", "mouseup", "1"], env=self.desktop._env(), check=True)
+        self.assertEqual(out.next(), "click btnBuild")
 
         self.click(builder, 262 + 58, 152 + 13)  # Close
         self.assertEqual(out.until("closed")[-1], "closed")
