@@ -45,6 +45,15 @@ InstallPlan PlanInstall(const std::vector<std::string>& entryNames,
     return plan;
 }
 
+std::optional<char> EntryKind(const std::string& entryName, const std::string& saverName,
+                              std::optional<char> iniKind) {
+    const std::string name = Folded(entryName);
+    if (name == Folded(saverName + ".scr") || name == kLanguageEntry) return package::kKindSaver;
+    for (const char* fixed : {"quenbrook.dat", "qbmpegdll.dll", "blank.swf", "uninstall.exe"})
+        if (name == fixed) return package::kKindSupport;
+    return iniKind;
+}
+
 std::string FolderNameFor(const std::string& saverName) {
     std::string out;
     for (const char ch : saverName) {

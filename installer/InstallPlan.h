@@ -38,6 +38,15 @@ inline constexpr char kLanguageName[] = "Language.ini";
 InstallPlan PlanInstall(const std::vector<std::string>& entryNames,
                         const std::function<std::optional<char>(const std::string&)>& kindOf);
 
+// The kind of an archive entry. The builder archives its own files (the
+// screensaver, settings, decoder, blank movie, uninstaller, language file)
+// before any movie or sound, and an archive keeps the first of equal names;
+// so an entry with one of those names is that file, even where a movie or
+// sound of the same name has since given the name another code in
+// install.ini. Otherwise install.ini's code counts.
+std::optional<char> EntryKind(const std::string& entryName, const std::string& saverName,
+                              std::optional<char> iniKind);
+
 // A folder name made from the screensaver's name: characters that no file
 // name may hold become "_".
 std::string FolderNameFor(const std::string& saverName);

@@ -135,7 +135,8 @@ InstallLog InstallPackage(SetupPackage& package, const std::string& destination,
 
     std::vector<std::string> names;
     for (const auto& e : archive.Entries()) names.push_back(FromOemCharset(e.Name));
-    const InstallPlan plan = PlanInstall(names, [&](const std::string& n) { return package.KindOf(n); });
+    const InstallPlan plan = PlanInstall(
+        names, [&](const std::string& n) { return EntryKind(n, package.SaverName(), package.KindOf(n)); });
 
     Placement placement;
     placement.MakeDirectories(dir);

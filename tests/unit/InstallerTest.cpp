@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 namespace qb::setup {
 namespace {
@@ -182,6 +183,8 @@ TEST(Installer, ADamagedPackageLeavesNothingBehind) {
     const Bytes ini = test::ReadBytes(pkg.work.File("install.ini"));
     const Bytes archive = test::ReadBytes(pkg.work.File("Install.dat"));
     std::string noSaverIni(ini.begin(), ini.end());
+    // install.ini names a screensaver the archive does not carry.
+    noSaverIni.replace(noSaverIni.find("SaverName=Night Sky"), 19, "SaverName=Dark  Sky");
     noSaverIni.replace(noSaverIni.find("Night Sky.scr=3"), 15, "Night Sky.scr=0");
 
     Bytes badMagic = good;
@@ -268,6 +271,14 @@ TEST(InstallPlan, KindsDecideTheFolder) {
     EXPECT_EQ(plan.Settings, 1u);
 
     EXPECT_THROW(PlanInstall({"m.swf"}, kindOf), Exception);
+
+    // A movie named like one of the builder's own files: the entry is that
+    // file, whatever code the movie left in install.ini.
+    const std::tuple<const char*, std::optional<char>, std::optional<char>> entryKinds[] = {
+        {"Blank.SWF", '1', '0'},      {"quenbrook.dat", '2', '0'}, {"Uninstall.exe", '1', '0'},
+        {"Night Sky.SCR", '1', '3'},  {"language.dat", '1', '3'},  {"QbMpegDll.dll", std::nullopt, '0'},
+        {"other.scr", '1', '1'},      {"m.swf", std::nullopt, std::nullopt}};
+    for (const auto& [name, ini, kind] : entryKinds) EXPECT_EQ(EntryKind(name, "Night Sky", ini), kind) << name;
     EXPECT_THROW(PlanInstall({"a.scr", "..\\x.swf"}, kindOf), Exception);
 }
 
