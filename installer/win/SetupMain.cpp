@@ -38,6 +38,16 @@ std::string DefaultDirectory(const std::string& saverName) {
     return dir + "Programs\\Quenbrook Savers\\" + FolderNameFor(saverName);
 }
 
+struct ComApartment {
+    const bool ok = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    ComApartment() = default;
+    ~ComApartment() {
+        if (ok) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+
 void Report(bool silent, const std::string& message) {
     if (silent) {
         std::fprintf(stderr, "setup: %s\n", message.c_str());
@@ -58,11 +68,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             win::InstallAndRegister(package, directory, {});
             return 0;
         }
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for the folder browser
+        const ComApartment com;  // for the folder browser
         win::SetupWindow window(package, directory);
-        const int rc = window.Run();
-        CoUninitialize();
-        return rc;
+        return window.Run();
     } catch (const std::exception& e) {
         Report(args.Silent, e.what());
         return 1;
