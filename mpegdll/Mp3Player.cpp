@@ -1,6 +1,8 @@
 #include "mpegdll/Mp3Player.h"
 #include "mpegdll/FrameReader.h"
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace qb::mp3 {
@@ -28,14 +30,16 @@ void Mp3Player::Open(std::unique_ptr<ByteSource> source) {
     if (!first) throw Mp3Error(ErrorCode::Input, "no MP3 frame in the stream");
     first_ = first->header;
     const uint64_t frameStart = reader.Offset() - first->bytes.size();
+    int64_t length = 0;
     if (auto count = InfoFrameCount(*first); count && *count > 0) {
-        lengthMs_ = static_cast<int32_t>(FramesToMs(uint64_t(*count) * uint64_t(first_.samplesPerFrame), first_.sampleRate));
+        length = FramesToMs(uint64_t(*count) * uint64_t(first_.samplesPerFrame), first_.sampleRate);
     } else if (auto size = replay->Size(); size && *size > frameStart) {
         // Without an information frame the stream is taken as constant bitrate.
-        lengthMs_ = static_cast<int32_t>((*size - frameStart) * 8 / uint64_t(first_.bitrateKbps));
-    } else {
-        lengthMs_ = 0;
+        // FIXME: an ID3v1 tag at the end counts as sound here.
+        length = static_cast<int64_t>((*size - frameStart) * 8 / uint64_t(first_.bitrateKbps));
     }
+    // A lying information frame must not make the length negative.
+    lengthMs_ = static_cast<int32_t>(std::min<int64_t>(length, INT32_MAX));
     if (!replay->Replay()) throw Mp3Error(ErrorCode::NonSeekable, "the stream cannot go back to its start");
     source_ = std::move(replay);
     open_ = true;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <functional>
 #include <thread>
 
@@ -158,6 +159,12 @@ TEST(Mp3Player, LengthFromTheInformationFrameOrTheBitrate) {
     EXPECT_EQ(player.Bitrate(), 112);
     player.Open(Source("mpeg1-stereo-cbr.mp3", false));
     EXPECT_EQ(player.LengthMs(), 0);  // no size, no information frame
+
+    // An information frame claiming 2^32 - 1 frames.
+    auto lying = Fixture("mpeg2-mono-vbr.mp3");
+    std::fill(lying.begin() + 21, lying.begin() + 25, uint8_t{0xFF});
+    player.Open(std::make_unique<test::MemorySource>(lying));
+    EXPECT_EQ(player.LengthMs(), INT32_MAX);
 }
 
 TEST(Mp3Player, RefusesStreamsWithoutSoundAndCallsOutOfTurn) {
