@@ -1,5 +1,6 @@
 #include <deque>
 #include <functional>
+#include <unordered_map>
 
 #include "app/Errors.h"
 #include "multilan/MultiLan.h"
@@ -67,12 +68,16 @@ void TMultiLan::ApplyLanguage() {
     const std::string prefix = N + ".";
 
     // Calls fn(key, text) for this window's lines of a table.
+    // Where several lines share a key the first one's value counts for all.
     auto each = [&](Table t, const std::function<void(std::string_view, const std::string&)>& fn) {
-        const ui::Strings& table = tables_[t];
-        for (int i = 0; i < table.Count(); ++i) {
-            std::string_view key = ui::Strings::NameOf(table[i]);
+        const std::vector<std::string> lines = tables_[t].Lines();
+        std::unordered_map<std::string, size_t> first;
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].find('=') != std::string::npos) first.emplace(ui::UpperText(ui::Strings::NameOf(lines[i])), i);
+        for (auto& line : lines) {
+            std::string_view key = ui::Strings::NameOf(line);
             if (!ui::StartsText(prefix, key)) continue;
-            fn(key, SelectLanguageText(table.Value(key)));
+            fn(key, SelectLanguageText(ui::Strings::ValueOf(lines[first.at(ui::UpperText(key))])));
         }
     };
 

@@ -21,6 +21,7 @@ LanguageFile::LanguageFile(std::string_view text) {
             std::string_view name = line.substr(1, line.size() - 2);
             skipping = Find(name) != nullptr;
             if (!skipping) {
+                index_.emplace(ui::UpperText(name), sections_.size());
                 sections_.push_back({std::string(name), {}});
                 current = &sections_.back();  // earlier sections are never written again
             }
@@ -31,9 +32,8 @@ LanguageFile::LanguageFile(std::string_view text) {
 }
 
 const LanguageFile::Sec* LanguageFile::Find(std::string_view name) const {
-    for (auto& s : sections_)
-        if (ui::SameText(s.name, name)) return &s;
-    return nullptr;
+    auto it = index_.find(ui::UpperText(name));
+    return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 std::vector<std::string> LanguageFile::Section(std::string_view name) const {

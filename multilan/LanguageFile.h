@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -27,6 +28,7 @@ private:
     };
     const Sec* Find(std::string_view name) const;
     std::vector<Sec> sections_;
+    std::unordered_map<std::string, size_t> index_;  // upper-cased name -> first section
 };
 
 }  // namespace qb

@@ -4,6 +4,8 @@
 #include "platform/FileSystem.h"
 #include "ui/Text.h"
 
+#include <unordered_map>
+
 namespace qb {
 
 void TMultiLan::LoadLanguageFile(const std::string& path) {
@@ -27,19 +29,27 @@ void TMultiLan::LoadLanguageText(std::string_view text) {
         static const std::pair<Table, const char*> windowTables[] = {
             {Captions, "captions"}, {Fonts, "fonts"},           {FontSizes, "fontsizes"},       {Charsets, "charsets"},
             {Hints, "hints"},       {Multilines, "multilines"}, {OtherStrings, "otherstrings"}, {Collections, "collections"}};
-        for (auto& [t, section] : windowTables) fill(t, section);
         // Each window keeps only its own lines.
         const std::string prefix = Owner()->ClassName() + ".";
         for (auto& [t, section] : windowTables) {
-            ui::Strings& table = tables_[t];
-            for (int i = table.Count() - 1; i >= 0; --i)
-                if (!ui::StartsText(prefix, table[i])) table.Delete(i);
+            ui::Strings kept;
+            for (auto& line : file.Section(section))
+                if (ui::StartsText(prefix, line)) kept.Add(line);
+            tables_[t].Assign(kept);
         }
     }
 
-    ui::Strings lines, names;
-    for (auto& line : file.Section("Language names - for internal use only!")) lines.Add(line);
-    for (int i = 0; i < lines.Count(); ++i) names.Add(lines.Value(ui::Strings::NameOf(lines[i])));
+    // Each line becomes the value of the first line with its key.
+    std::unordered_map<std::string, std::string> firstValue;
+    const auto lines = file.Section("Language names - for internal use only!");
+    for (auto& line : lines)
+        if (line.find('=') != std::string::npos)
+            firstValue.emplace(ui::UpperText(ui::Strings::NameOf(line)), ui::Strings::ValueOf(line));
+    ui::Strings names;
+    for (auto& line : lines) {
+        auto it = firstValue.find(ui::UpperText(ui::Strings::NameOf(line)));
+        names.Add(it == firstValue.end() ? std::string() : it->second);
+    }
     tables_[LangNames].Assign(names);
 
     fill(LStrings, "strings");

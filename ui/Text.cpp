@@ -20,6 +20,12 @@ bool StartsText(std::string_view prefix, std::string_view text) {
     return text.size() >= prefix.size() && SameText(prefix, text.substr(0, prefix.size()));
 }
 
+std::string UpperText(std::string_view text) {
+    std::string s(text);
+    for (char& c : s) c = Upper(c);
+    return s;
+}
+
 bool TryStrToInt(std::string_view s, int& value) {
     size_t i = 0;
     bool negative = false;

@@ -9,6 +9,8 @@ namespace qb::ui {
 // double-byte characters compare as they are.
 bool SameText(std::string_view a, std::string_view b);
 bool StartsText(std::string_view prefix, std::string_view text);
+// The text with ASCII letters in upper case: a key for case-insensitive maps.
+std::string UpperText(std::string_view text);
 
 // Decimal whole number, or hexadecimal with 0x/0X/$; empty when the text is
 // anything else (blanks included) or does not fit 32 bits.

@@ -107,6 +107,18 @@ TEST_F(LanguageFileTest, HostileFilesNeverCrash) {
         ASSERT_TRUE(WriteWholeFile(path, {reinterpret_cast<const uint8_t*>(files[i].data()), files[i].size()}));
         EXPECT_NO_THROW(f->MultiLan1->LoadLanguageFile(path)) << i;
     }
+    // A huge file is read and applied in one pass over its lines.
+    std::string huge = "[set]\nlanguage=2\n[captions]\n";
+    for (int i = 0; i < 200000; ++i) huge += "TTestFrm.L" + std::to_string(i) + "=x{y\nOther.Label1=z\n";
+    huge += "TTestFrm.Label1=x{y\n";
+    for (int i = 0; i < 200000; ++i) huge += "[s" + std::to_string(i) + "]\n";
+    {
+        TMultiLan::CurrentLanguage = -1;
+        auto f = ui::Form::Create<TTestFrm>();
+        f->MultiLan1->LoadLanguageText(huge);
+        EXPECT_EQ(f->Label1->GetText(), "y");
+        EXPECT_EQ(f->MultiLan1->Get(T::Captions).Count(), 200001);
+    }
     // Bad collection indexes are the one thing that raises.
     TMultiLan::CurrentLanguage = -1;
     auto f = ui::Form::Create<TTestFrm>();
