@@ -122,8 +122,9 @@ class Desktop:
     def install(self, name):
         return Installation(self, name)
 
-    def start(self, exe, *args, cwd=None, stdin=None, stdout=None):
-        p = subprocess.Popen(["wine", exe, *[str(a) for a in args]], cwd=cwd, env=self._env(),
+    def start(self, exe, *args, cwd=None, stdin=None, stdout=None, env=None):
+        """env: variables to set for this program only (LANG, say)."""
+        p = subprocess.Popen(["wine", exe, *[str(a) for a in args]], cwd=cwd, env={**self._env(), **(env or {})},
                              stdin=stdin, stdout=stdout, stderr=subprocess.DEVNULL, text=True)
         self.children.append(p)
         return p

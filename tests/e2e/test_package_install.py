@@ -173,6 +173,16 @@ class PackageInstall(E2ECase):
         self.choose_another_screensaver("C:\\OTHER.SCR")
         self.uninstall(folder, other="C:\\OTHER.SCR")
 
+    def test_setup_speaks_chinese_and_cancel_installs_nothing(self):
+        p = self.desktop.start(self.setup, env={"LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8"})
+        window = self.desktop.wait_window("^Night Sky ")[0]  # xdotool's patterns do not take CJK text
+        self.assertIn("Night Sky 安装程序", self.desktop.window_titles())
+        self.desktop.key("Escape", window=window)
+        self.assertEqual(p.wait(timeout=harness.DEADLINE), 1)
+        user = os.environ.get("USER") or "root"
+        self.assertFalse(os.path.exists(self.unix(f"C:\\users\\{user}\\AppData\\Local\\Programs\\Quenbrook Savers")))
+        self.assertIsNone(self.desktop.reg_query(UNINSTALL_KEY, "UninstallString"))
+
     def test_a_damaged_setup_file_installs_nothing(self):
         data = open(self.setup, "rb").read()
         archive_at = struct.unpack("<I", data[-16:-12])[0]
