@@ -103,6 +103,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             qb::win::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, parent));
             if (process) WaitForSingleObject(process.Get(), 60000);
             const int rc = Uninstall(WithTrailingSeparator(args.Directory), args.Silent);
+            // FIXME: without administrator rights the system refuses this, and
+            // the copy stays in the temporary folder.
             MoveFileExA(OwnPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
             return rc;
         }
