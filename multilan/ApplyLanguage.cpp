@@ -137,6 +137,11 @@ void TMultiLan::ApplyLanguage() {
         if (!list) return;
         std::vector<std::string> items = ui::ParseCommaText(text);
         if ((int)items.size() == list->Count()) {
+            list->BeginUpdate();
+            struct End {
+                ui::Strings& l;
+                ~End() { l.EndUpdate(); }
+            } end{*list};
             for (int i = list->Count() - 1; i >= 0; --i) list->Set(i, items[i]);
         } else {
             ui::Strings fresh;

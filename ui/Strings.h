@@ -53,13 +53,21 @@ public:
 
     void Assign(const Persistent& source) override;
 
-    // Told after every change (the window mirrors the list).
+    // Told after every change (the window mirrors the list); between
+    // BeginUpdate and EndUpdate only once, at the end.
     std::function<void()> OnChange;
+    void BeginUpdate() { ++updating_; }
+    void EndUpdate() {
+        if (updating_ > 0 && --updating_ == 0 && pending_) Changed();
+    }
 
 private:
     void Changed() {
-        if (OnChange) OnChange();
+        pending_ = updating_ > 0;
+        if (!pending_ && OnChange) OnChange();
     }
+    int updating_ = 0;
+    bool pending_ = false;
     void Check(int i) const;
     struct Item {
         std::string text;

@@ -119,6 +119,18 @@ TEST(Strings, CommaTextAndKeys) {
     };
     for (auto& c : cases) EXPECT_EQ(ParseCommaText(c.text), c.items) << c.text;
 
+    Strings batch{"a", "b"};
+    int told = 0;
+    batch.OnChange = [&] { ++told; };
+    batch.BeginUpdate();
+    batch.Set(0, "x");
+    batch.Add("c");
+    EXPECT_EQ(told, 0);
+    batch.EndUpdate();
+    EXPECT_EQ(told, 1);
+    batch.EndUpdate();  // unbalanced: ignored
+    EXPECT_EQ(told, 1);
+
     Strings s{"Key=v1", "KEY=v2", "plain", "=empty", "a=b=c"};
     EXPECT_EQ(s.Value("key"), "v1");
     EXPECT_EQ(s.Value("a"), "b=c");
