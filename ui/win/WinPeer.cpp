@@ -35,13 +35,13 @@ void RegisterOwnClass() {
     (void)done;
 }
 
-struct Spec {
+struct WindowStyle {
     const wchar_t* cls;
     DWORD style;
     DWORD exStyle;
 };
 
-Spec SpecOf(WinControl& c) {
+WindowStyle StyleOf(WinControl& c) {
     if (auto* f = dynamic_cast<Form*>(&c)) {
         DWORD style = WS_CLIPCHILDREN;
         switch (f->GetBorderStyle()) {
@@ -108,7 +108,7 @@ HMENU BuildMenu(const MenuItem& root, bool popup, std::vector<MenuItem*>& ids, U
 
 WinPeer::WinPeer(WinControl& control) : control_(control) {
     RegisterOwnClass();
-    Spec spec = SpecOf(control);
+    WindowStyle style = StyleOf(control);
     auto* form = dynamic_cast<Form*>(&control);
     HWND parent = nullptr;
     if (control.Parent())
@@ -118,7 +118,7 @@ WinPeer::WinPeer(WinControl& control) : control_(control) {
     RECT r{control.Left(), control.Top(), control.Left() + control.Width(), control.Top() + control.Height()};
     if (form) {
         // A form's bounds are its client area; the frame goes around it.
-        AdjustWindowRectEx(&r, spec.style, form->Menu() != nullptr, spec.exStyle);
+        AdjustWindowRectEx(&r, style.style, form->Menu() != nullptr, style.exStyle);
         int w = r.right - r.left, h = r.bottom - r.top;
         HWND over = form->CenterOn() ? [&]() -> HWND {
             auto* p = dynamic_cast<WinPeer*>(form->CenterOn()->Peer());
@@ -140,7 +140,7 @@ WinPeer::WinPeer(WinControl& control) : control_(control) {
         r.bottom = r.top + h;
     }
     std::wstring text = Widen(control.GetText(), CodePage());
-    hwnd_ = CreateWindowExW(spec.exStyle, spec.cls, text.c_str(), spec.style, r.left, r.top, r.right - r.left,
+    hwnd_ = CreateWindowExW(style.exStyle, style.cls, text.c_str(), style.style, r.left, r.top, r.right - r.left,
                             r.bottom - r.top, parent, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
     // Standard controls are not ours: the pointer goes into their user data.
