@@ -18,7 +18,9 @@ QB_CLASS_INFO(Control, Component) {
         .Boolean("Visible", &Control::Visible, &Control::SetVisible)
         .Boolean("Enabled", &Control::Enabled, &Control::SetEnabled)
         .Integer("Color", &Control::GetColor, &Control::SetColor)
-        .Boolean("ShowHint", &Control::ShowHint, &Control::SetShowHint);
+        .Boolean("ShowHint", &Control::ShowHint, &Control::SetShowHint)
+        .Enumeration("Cursor", &Control::Cursor, &Control::SetCursor,
+                     {"crDefault", "crArrow", "crHandPoint", "crIBeam", "crHourGlass", "crNone"});
 }
 QB_CLASS_INFO(WinControl, Control) {}
 QB_CLASS_INFO(GraphicControl, Control) {}

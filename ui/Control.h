@@ -31,6 +31,8 @@ public:
 };
 
 enum class MouseButton { Left, Right, Middle };
+// The mouse pointer's shape over a control.
+enum TCursor { crDefault, crArrow, crHandPoint, crIBeam, crHourGlass, crNone };
 
 // A visible component with a parent, bounds, a caption, a hint and a font
 // that follows the parent's font while ParentFont is set.
@@ -73,6 +75,8 @@ public:
     void SetEnabled(bool v);
     Color GetColor() const { return color_; }
     void SetColor(Color c);
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor c) { cursor_ = c; }
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool v);
     // The hint shows when this control or one of its parents says ShowHint.
@@ -111,6 +115,7 @@ private:
     bool parentFont_ = true, visible_ = true, enabled_ = true, showHint_ = false;
     Rect bounds_{0, 0, 0, 0};
     Color color_ = clBtnFace;
+    TCursor cursor_ = crDefault;
 };
 
 // A control with a window of its own that can hold child controls, kept in

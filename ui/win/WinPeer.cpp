@@ -564,6 +564,21 @@ LRESULT WinPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_RBUTTONUP:
         case WM_MBUTTONDOWN:
         case WM_MBUTTONUP: MouseMessage(msg, wp, lp); return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lp) == HTCLIENT) {
+                // The control under the pointer (a windowless child, or this window) picks the shape.
+                POINT p;
+                GetCursorPos(&p);
+                ScreenToClient(hwnd_, &p);
+                ui::Control* under = (HWND)wp == hwnd_ ? control_.GraphicChildAt(p.x, p.y) : nullptr;
+                TCursor shape = under && under->Cursor() != crDefault ? under->Cursor() : control_.Cursor();
+                if ((HWND)wp == hwnd_ && shape != crDefault) {
+                    static const WORD ids[] = {32512, 32512, 32649, 32513, 32514, 0};  // arrow, hand, I-beam, wait
+                    ::SetCursor(shape == crNone ? nullptr : LoadCursorW(nullptr, MAKEINTRESOURCEW(ids[shape])));
+                    return TRUE;
+                }
+            }
+            break;
         case WM_CAPTURECHANGED:
             if ((HWND)lp != hwnd_) capture_ = nullptr;
             return 0;

@@ -77,6 +77,14 @@ TEST(WinToolkit, WindowlessButtonGetsMouseAndAccelerator) {
     EXPECT_EQ(clicks, 1);
     EXPECT_FALSE(b.ShownPressed());
 
+    // A link-like button shows the hand while the pointer is over it.
+    b.SetCursor(crHandPoint);
+    POINT origin{0, 0};
+    ClientToScreen(h, &origin);
+    SetCursorPos(origin.x + 20, origin.y + 20);
+    SendMessageW(h, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));
+
     // Alt+X reaches the button through the message loop.
     PostMessageW(h, WM_SYSCHAR, 'x', 0);
     Application::ProcessMessages();
