@@ -90,23 +90,28 @@ TEST(ThreadedTimerWin, EnablingStartsAFullIntervalEveryTime) {
     EXPECT_EQ(ticks, 0);
 }
 
-TEST(ThreadedTimerWin, DisabledTimerDeliversNoTickAlreadyMeasured) {
-    // The fast timer's worker keeps measuring ticks while the handler of
-    // the other timer runs; once disabled there, none of them may arrive.
-    int fastTicks = 0, clock = 0;
-    auto fast = MakeTimer(1, [&](ui::Component&) { ++fastTicks; });
-    auto reference = MakeTimer(5, [&](ui::Component&) {
-        if (++clock == 5) {
-            Sleep(20);  // the fast worker has a tick waiting by now
-            fast->SetEnabled(false);
-        }
-    });
-    fast->SetEnabled(true);
-    reference->SetEnabled(true);
-    ASSERT_TRUE(PumpUntil([&] { return clock >= 5; }));
-    const int atDisable = fastTicks;
-    ASSERT_TRUE(PumpUntil([&] { return clock >= 25; }));
-    EXPECT_EQ(fastTicks, atDisable);
+TEST(ThreadedTimerWin, NoTickMeasuredBeforeDisablingArrivesAfterIt) {
+    // The fast timer's worker measures a tick while the other timer's handler
+    // runs; disabled there (and, in the second round, enabled again with a
+    // long interval) the fast timer must not deliver that tick.
+    for (bool reenable : {false, true}) {
+        SCOPED_TRACE(reenable);
+        int fastTicks = 0, clock = 0, atDisable = -1;
+        auto fast = MakeTimer(1, [&](ui::Component&) { ++fastTicks; });
+        auto reference = MakeTimer(5, [&](ui::Component&) {
+            if (++clock == 5) {
+                Sleep(20);  // the fast worker has a tick waiting by now
+                fast->SetInterval(60000);
+                fast->SetEnabled(false);
+                if (reenable) fast->SetEnabled(true);
+                atDisable = fastTicks;
+            }
+        });
+        fast->SetEnabled(true);
+        reference->SetEnabled(true);
+        ASSERT_TRUE(PumpUntil([&] { return clock >= 25; }));
+        EXPECT_EQ(fastTicks, atDisable);
+    }
 }
 
 TEST(ThreadedTimerWin, WorkersEndWhateverTheyAreDoing) {
