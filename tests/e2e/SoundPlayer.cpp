@@ -4,7 +4,8 @@
 //                             commands on standard input: pause, resume,
 //                             stop, play, mode, pos, quit.
 //   qbsound wave FILE         plays a wave file through MCI with notification.
-// Output lines: "playing", "pos N", "mode N", "end ELAPSED_MS LENGTH_MS POS_MS",
+// Output lines: "playing", "pos N", "mode N",
+// "end ELAPSED_MS LENGTH_MS POS_MS MS_AFTER_THE_LIBRARY_ENDED",
 // "error CODE MESSAGE", "ok".
 #include "player/MPEGPlayer.h"
 
@@ -46,17 +47,30 @@ int PlayMp3(const std::string& dllDir, const std::string& file) {
     player.PathToDLL = dllDir;
     player.UseTimer = true;
     player.SetTimerFreq(100);
-    Clock::time_point started;
+    Clock::time_point started, libraryEnded;
+    // Watches the library's own mode closely, to say how long after the
+    // library's end OnPlayEnd came (the component polls every 100 ms).
+    qb::TThreadedTimer watcher;
+    watcher.SetInterval(5);
+    watcher.SetOnTimer([&](qb::ui::Component&) {
+        if (libraryEnded == Clock::time_point() && player.Loaded() && player.GetPlayerMode() == 2)
+            libraryEnded = Clock::now();
+    });
     try {
         player.LoadDLL();
         player.SetStreamName(file);
         player.OnPlayEnd = [&](qb::TMPEGPlayer& p) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
+            if (libraryEnded == Clock::time_point()) libraryEnded = Clock::now();
+            const auto late =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - libraryEnded).count();
             Say("end " + std::to_string(ms) + " " + std::to_string(p.GetLength()) + " " +
-                std::to_string(p.GetCurrentPos()));
+                std::to_string(p.GetCurrentPos()) + " " + std::to_string(late));
+            libraryEnded = Clock::time_point();
         };
         started = Clock::now();
         player.Play();
+        watcher.SetEnabled(true);
         Say("playing");
     } catch (const qb::TMPEGError& e) {
         Say("error " + std::to_string(e.ErrorCode) + " " + e.what());
