@@ -35,7 +35,8 @@ void Mp3Player::Open(std::unique_ptr<ByteSource> source) {
         length = FramesToMs(uint64_t(*count) * uint64_t(first_.samplesPerFrame), first_.sampleRate);
     } else if (auto size = replay->Size(); size && *size > frameStart) {
         // Without an information frame the stream is taken as constant bitrate.
-        // FIXME: an ID3v1 tag at the end counts as sound here.
+        // FIXME: an ID3v1 tag at the end counts as sound here, and a VBR
+        // stream without an information frame gets the first frame's rate.
         length = static_cast<int64_t>((*size - frameStart) * 8 / uint64_t(first_.bitrateKbps));
     }
     // A lying information frame must not make the length negative.
