@@ -69,6 +69,38 @@ void Compositor::Span(int y, int x0, int x1, const StyleCoverage* styles, int co
     }
 }
 
+void Compositor::Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) {
+    int x1 = x0 + n;
+    const uint8_t* mrow = nullptr;
+    if (mask_) {
+        if (y < mask_->Bounds.Y0 || y >= mask_->Bounds.Y1) return;
+        const int from = std::max(x0, mask_->Bounds.X0);
+        covers += from - x0;
+        x0 = from;
+        x1 = std::min(x1, mask_->Bounds.X1);
+        mrow = mask_->Row(y);
+    }
+    if (x0 >= x1) return;
+    n = x1 - x0;
+    uint32_t* row = target_.Row(y) + x0;
+    const Paint& p = paints_[style];
+    const uint32_t* src;
+    uint32_t solid;
+    if (p.IsSolid()) {
+        solid = p.Color();
+        src = nullptr;
+    } else {
+        if (scratch_.size() < static_cast<size_t>(n)) scratch_.resize(static_cast<size_t>(n));
+        p.Fill(y, x0, x1, scratch_.data());
+        src = scratch_.data();
+    }
+    for (int i = 0; i < n; ++i) {
+        uint32_t f = std::min<uint32_t>(covers[i], 256);
+        if (mrow) f = Masked(f, mrow[x0 + i]);
+        if (f) row[i] = pixel::Over(pixel::Scale(src ? src[i] : solid, f), row[i]);
+    }
+}
+
 void MaskWriter::Span(int y, int x0, int x1, const StyleCoverage* styles, int count) {
     uint32_t cover = 0;
     for (int k = 0; k < count; ++k) cover += styles[k].Cover;

@@ -78,22 +78,54 @@ Paint Paint::FromStyle(const swf::FillStyle& style, const swf::Matrix& toPixels,
     return p;
 }
 
-uint32_t Paint::Lookup(double t) const {
-    switch (spread_) {
-        case swf::SpreadMode::Pad:
-            t = std::clamp(t, 0.0, 1.0);
-            break;
-        case swf::SpreadMode::Repeat:
-            t -= std::floor(t);
-            break;
-        case swf::SpreadMode::Reflect:
-            t = std::fmod(std::fabs(t), 2.0);
-            if (t > 1.0) t = 2.0 - t;
-            break;
+namespace {
+
+// Gradient position to table index under a spread mode, without a call per pixel.
+template <swf::SpreadMode Spread>
+inline int Index(float t) {
+    if constexpr (Spread == swf::SpreadMode::Pad) {
+        t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
+    } else if constexpr (Spread == swf::SpreadMode::Repeat) {
+        t -= std::floor(t);
+    } else {
+        t = std::fabs(t);
+        t -= 2.0f * std::floor(t * 0.5f);
+        if (t > 1.0f) t = 2.0f - t;
     }
-    if (!(t >= 0.0)) t = 0.0;  // NaN from a degenerate map
-    return lut_[static_cast<size_t>(std::min(t * 255.0 + 0.5, 255.0))];
+    const int i = static_cast<int>(t * 255.0f + 0.5f);
+    return i < 0 ? 0 : (i > 255 ? 255 : i);  // NaN and rounding land inside
 }
+
+template <swf::SpreadMode Spread>
+void FillGradient(int kind, const std::array<uint32_t, 256>& lut, float gx, float gy, float sx, float sy, float focal,
+                  int n, uint32_t* out) {
+    switch (kind) {
+        case 0:  // linear: -1..1 across x
+            for (int i = 0; i < n; ++i, gx += sx) out[i] = lut[Index<Spread>((gx + 1.0f) * 0.5f)];
+            break;
+        case 1:  // radial
+            for (int i = 0; i < n; ++i, gx += sx, gy += sy) out[i] = lut[Index<Spread>(std::sqrt(gx * gx + gy * gy))];
+            break;
+        default: {
+            // Where the ray from the focal point through this pixel meets the
+            // unit circle decides how far along the gradient the pixel is.
+            const float f = focal * 0.999f;
+            for (int i = 0; i < n; ++i, gx += sx, gy += sy) {
+                const float dx = gx - f, dy = gy;
+                const float dd = dx * dx + dy * dy;
+                if (dd < 1e-12f) {
+                    out[i] = lut[Index<Spread>(0.0f)];
+                    continue;
+                }
+                const float fd = f * dx;
+                const float s = (-fd + std::sqrt(std::max(0.0f, fd * fd - dd * (f * f - 1.0f)))) / dd;
+                out[i] = lut[Index<Spread>(s > 0 ? 1.0f / s : 1.0f)];
+            }
+        }
+    }
+}
+
+}  // namespace
 
 void Paint::Fill(int y, int x0, int x1, uint32_t* out) const {
     if (kind_ == Kind::Solid) {
@@ -104,33 +136,17 @@ void Paint::Fill(int y, int x0, int x1, uint32_t* out) const {
         FillBitmap(y, x0, x1, out);
         return;
     }
-    double gx = inverse_.A * (x0 + 0.5) + inverse_.C * (y + 0.5) + inverse_.Tx;
-    double gy = inverse_.B * (x0 + 0.5) + inverse_.D * (y + 0.5) + inverse_.Ty;
-    const double sx = inverse_.A, sy = inverse_.B;
+    auto clampF = [](double v) { return static_cast<float>(std::clamp(v, -1e9, 1e9)); };
+    const float gx = clampF(inverse_.A * (x0 + 0.5) + inverse_.C * (y + 0.5) + inverse_.Tx);
+    const float gy = clampF(inverse_.B * (x0 + 0.5) + inverse_.D * (y + 0.5) + inverse_.Ty);
+    const float sx = clampF(inverse_.A), sy = clampF(inverse_.B);
+    const int kind = kind_ == Kind::Linear ? 0 : kind_ == Kind::Radial ? 1 : 2;
     const int n = x1 - x0;
-    switch (kind_) {
-        case Kind::Linear:
-            for (int i = 0; i < n; ++i, gx += sx) out[i] = Lookup((gx + 1.0) * 0.5);
-            break;
-        case Kind::Radial:
-            for (int i = 0; i < n; ++i, gx += sx, gy += sy) out[i] = Lookup(std::sqrt(gx * gx + gy * gy));
-            break;
-        default: {
-            // Where the ray from the focal point through this pixel meets the
-            // unit circle decides how far along the gradient the pixel is.
-            const double f = focal_ * 0.999;
-            for (int i = 0; i < n; ++i, gx += sx, gy += sy) {
-                const double dx = gx - f, dy = gy;
-                const double dd = dx * dx + dy * dy;
-                if (dd < 1e-18) {
-                    out[i] = Lookup(0);
-                    continue;
-                }
-                const double fd = f * dx;
-                const double s = (-fd + std::sqrt(std::max(0.0, fd * fd - dd * (f * f - 1.0)))) / dd;
-                out[i] = Lookup(s > 0 ? 1.0 / s : 1.0);
-            }
-        }
+    const float f = static_cast<float>(focal_);
+    switch (spread_) {
+        case swf::SpreadMode::Pad: FillGradient<swf::SpreadMode::Pad>(kind, lut_, gx, gy, sx, sy, f, n, out); break;
+        case swf::SpreadMode::Repeat: FillGradient<swf::SpreadMode::Repeat>(kind, lut_, gx, gy, sx, sy, f, n, out); break;
+        case swf::SpreadMode::Reflect: FillGradient<swf::SpreadMode::Reflect>(kind, lut_, gx, gy, sx, sy, f, n, out); break;
     }
 }
 

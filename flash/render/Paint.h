@@ -27,7 +27,6 @@ public:
 
 private:
     enum class Kind : uint8_t { Solid, Linear, Radial, Focal, Bitmap };
-    uint32_t Lookup(double t) const;
     void FillBitmap(int y, int x0, int x1, uint32_t* out) const;
 
     Kind kind_ = Kind::Solid;

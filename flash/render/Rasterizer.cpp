@@ -10,22 +10,17 @@ PixelRect PixelRect::Intersect(const PixelRect& o) const {
 }
 
 void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
+    for (int y = firstRow_; y <= lastRow_; ++y) rows_[static_cast<size_t>(y)].clear();
     clip_ = clip;
     styleCount_ = styleCount;
-    cells_.clear();
+    cellCount_ = 0;
+    firstRow_ = INT32_MAX, lastRow_ = -1;
+    const int rows = std::max(0, clip.Y1 - clip.Y0);
+    if (rows_.size() < static_cast<size_t>(rows)) rows_.resize(static_cast<size_t>(rows));
     if (acc_.size() < styleCount) {
         acc_.resize(styleCount, 0.0f);
         isActive_.resize(styleCount, 0);
     }
-}
-
-void Rasterizer::Emit(int x, int y, float delta, uint32_t styleLeft, uint32_t styleRight) {
-    if (x >= clip_.X1 || delta == 0.0f) return;
-    x = std::max(x, clip_.X0);  // nothing left of the clip is drawn: fold it onto the first pixel
-    // Coverage grows to the right of a downward line: that side is the
-    // line's left in drawing direction when y points down.
-    if (styleLeft) cells_.push_back({x, y, styleLeft, delta});
-    if (styleRight) cells_.push_back({x, y, styleRight, -delta});
 }
 
 void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t styleLeft, uint32_t styleRight) {
@@ -33,7 +28,7 @@ void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t style
     if (styleLeft >= styleCount_) styleLeft = 0;
     if (styleRight >= styleCount_) styleRight = 0;
     if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
-    if (cells_.size() >= kMaxCells) return;
+    if (cellCount_ >= kMaxCells) return;
     const double top = clip_.Y0, bottom = clip_.Y1, left = clip_.X0, right = clip_.X1;
     if ((y0 <= top && y1 <= top) || (y0 >= bottom && y1 >= bottom) || y0 == y1) return;
     // Cut to the clip's rows.
@@ -79,7 +74,13 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     const int rowFirst = std::max(static_cast<int>(std::floor(y0)), clip_.Y0);
     const int rowEnd = std::min(static_cast<int>(std::ceil(y1)), clip_.Y1);
     float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
+    if (rowFirst < rowEnd) {
+        firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
+        lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
+    }
     for (int y = rowFirst; y < rowEnd; ++y) {
+        std::vector<Cell>& row = rows_[static_cast<size_t>(y - clip_.Y0)];
+        const size_t before = row.size();
         const float rowTop = std::max(static_cast<float>(y), y0);
         const float rowBottom = std::min(static_cast<float>(y + 1), y1);
         const float dy = rowBottom - rowTop;
@@ -93,8 +94,8 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
         if (ib <= ia + 1) {
             // Within one cell: split by the line's mean position in it.
             const float mid = 0.5f * (x + xNext) - xaFloor;
-            Emit(ia, y, d * (1.0f - mid), styleLeft, styleRight);
-            Emit(ia + 1, y, d * mid, styleLeft, styleRight);
+            Emit(row, ia, d * (1.0f - mid), styleLeft, styleRight);
+            Emit(row, ia + 1, d * mid, styleLeft, styleRight);
         } else {
             // Across several cells: the covered area grows linearly in the
             // middle cells and quadratically in the first and last.
@@ -103,85 +104,115 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
             const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
             const float fb = xb - std::ceil(xb) + 1.0f;
             const float am = 0.5f * s * fb * fb;
-            Emit(ia, y, d * a0, styleLeft, styleRight);
+            Emit(row, ia, d * a0, styleLeft, styleRight);
             if (ib == ia + 2) {
-                Emit(ia + 1, y, d * (1.0f - a0 - am), styleLeft, styleRight);
+                Emit(row, ia + 1, d * (1.0f - a0 - am), styleLeft, styleRight);
             } else {
                 const float a1 = s * (1.5f - fa);
-                Emit(ia + 1, y, d * (a1 - a0), styleLeft, styleRight);
-                for (int xi = ia + 2; xi < ib - 1 && xi < clip_.X1; ++xi) Emit(xi, y, d * s, styleLeft, styleRight);
+                Emit(row, ia + 1, d * (a1 - a0), styleLeft, styleRight);
+                for (int xi = ia + 2; xi < ib - 1 && xi < clip_.X1; ++xi) Emit(row, xi, d * s, styleLeft, styleRight);
                 const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
-                Emit(ib - 1, y, d * (1.0f - a2 - am), styleLeft, styleRight);
+                Emit(row, ib - 1, d * (1.0f - a2 - am), styleLeft, styleRight);
             }
-            Emit(ib, y, d * am, styleLeft, styleRight);
+            Emit(row, ib, d * am, styleLeft, styleRight);
         }
+        cellCount_ += row.size() - before;
         x = xNext;
     }
 }
 
 void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
-    if (cells_.empty() || clip_.Empty()) return;
-    const int rows = clip_.Y1 - clip_.Y0;
-    rowStart_.assign(static_cast<size_t>(rows) + 1, 0);
-    for (const Cell& c : cells_) ++rowStart_[static_cast<size_t>(c.Y - clip_.Y0) + 1];
-    for (int i = 0; i < rows; ++i) rowStart_[i + 1] += rowStart_[i];
-    sorted_.resize(cells_.size());
-    {
-        std::vector<uint32_t> next(rowStart_.begin(), rowStart_.end() - 1);
-        for (const Cell& c : cells_) sorted_[next[static_cast<size_t>(c.Y - clip_.Y0)]++] = c;
+    if (cellCount_ == 0 || clip_.Empty()) return;
+    for (int r = firstRow_; r <= lastRow_; ++r) {
+        std::vector<Cell>& row = rows_[static_cast<size_t>(r)];
+        if (!row.empty()) SweepRow(r + clip_.Y0, row, rule, antialias, sink);
+    }
+}
+
+void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
+    if (row.size() < 24) {
+        for (size_t i = 1; i < row.size(); ++i) {
+            const Cell c = row[i];
+            size_t j = i;
+            for (; j > 0 && row[j - 1].X > c.X; --j) row[j] = row[j - 1];
+            row[j] = c;
+        }
+    } else {
+        std::sort(row.begin(), row.end(), [](const Cell& a, const Cell& b) { return a.X < b.X; });
     }
 
     auto coverOf = [&](float a) -> uint32_t {
         a = std::fabs(a);
-        if (rule == FillRule::EvenOdd) {
-            a = std::fmod(a, 2.0f);
-            if (a > 1.0f) a = 2.0f - a;
-        } else if (a > 1.0f) {
-            a = 1.0f;
+        if (a > 1.0f) {
+            if (rule == FillRule::EvenOdd) {
+                a = std::fmod(a, 2.0f);
+                if (a > 1.0f) a = 2.0f - a;
+            } else {
+                a = 1.0f;
+            }
         }
         if (!antialias) return a > 0.5f ? 256 : 0;
         return static_cast<uint32_t>(a * 256.0f + 0.5f);
     };
-
-    for (int row = 0; row < rows; ++row) {
-        Cell* begin = sorted_.data() + rowStart_[row];
-        Cell* end = sorted_.data() + rowStart_[row + 1];
-        if (begin == end) continue;
-        std::sort(begin, end, [](const Cell& a, const Cell& b) { return a.X < b.X; });
-        const int y = row + clip_.Y0;
-        active_.clear();
-        for (Cell* c = begin; c != end;) {
-            const int x = c->X;
-            for (; c != end && c->X == x; ++c) {
-                acc_[c->Style] += c->Delta;
-                if (!isActive_[c->Style]) {
-                    isActive_[c->Style] = 1;
-                    active_.push_back(c->Style);
-                }
-            }
-            const int xEnd = c != end ? c->X : clip_.X1;
-            covers_.clear();
-            for (size_t i = 0; i < active_.size();) {
-                const uint32_t s = active_[i];
-                const uint32_t cover = coverOf(acc_[s]);
-                if (cover) covers_.push_back({s, cover});
-                if (std::fabs(acc_[s]) < 1e-4f && c != end) {
-                    // Balanced again: drop it so long rows stay cheap.
-                    acc_[s] = 0;
-                    isActive_[s] = 0;
-                    active_[i] = active_.back();
-                    active_.pop_back();
-                } else {
-                    ++i;
-                }
-            }
-            // After the row's last cell the coverage runs on to the clip's
-            // right side: the lines that close the area lie beyond it.
-            if (!covers_.empty() && x < xEnd)
-                sink.Span(y, std::max(x, clip_.X0), xEnd, covers_.data(), static_cast<int>(covers_.size()));
+    auto touch = [&](uint32_t s, float d) {
+        if (!s) return;
+        acc_[s] += d;
+        if (!isActive_[s]) {
+            isActive_[s] = 1;
+            active_.push_back(s);
         }
-        for (uint32_t s : active_) acc_[s] = 0, isActive_[s] = 0;
+    };
+
+    active_.clear();
+    run_.clear();
+    int runX = 0;
+    uint32_t runStyle = 0;
+    auto flush = [&] {
+        if (!run_.empty()) sink.Run(y, runX, runStyle, run_.data(), static_cast<int>(run_.size()));
+        run_.clear();
+    };
+    const Cell* c = row.data();
+    const Cell* end = c + row.size();
+    while (c != end) {
+        const int x = c->X;
+        for (; c != end && c->X == x; ++c) {
+            // Coverage grows to the right of a downward line: that side is
+            // the line's left in drawing direction when y points down.
+            touch(c->Left, c->Delta);
+            touch(c->Right, -c->Delta);
+        }
+        // The coverage found here holds up to the next cell; after the
+        // row's last cell it runs on to the clip's right side, since the
+        // lines closing the area lie beyond it.
+        const int xEnd = c != end ? c->X : clip_.X1;
+        covers_.clear();
+        for (size_t i = 0; i < active_.size();) {
+            const uint32_t s = active_[i];
+            const uint32_t cover = coverOf(acc_[s]);
+            if (cover) covers_.push_back({s, cover});
+            if (std::fabs(acc_[s]) < 1e-4f && c != end) {
+                // Balanced again: drop it so long rows stay cheap.
+                acc_[s] = 0;
+                isActive_[s] = 0;
+                active_[i] = active_.back();
+                active_.pop_back();
+            } else {
+                ++i;
+            }
+        }
+        if (covers_.empty() || x >= xEnd) continue;
+        if (covers_.size() == 1 && xEnd == x + 1) {
+            // A lone pixel of one style: gather it with its neighbours.
+            if (!run_.empty() && (runStyle != covers_[0].Style || runX + static_cast<int>(run_.size()) != x)) flush();
+            if (run_.empty()) runX = x, runStyle = covers_[0].Style;
+            run_.push_back(static_cast<uint16_t>(covers_[0].Cover));
+            continue;
+        }
+        flush();
+        sink.Span(y, x, xEnd, covers_.data(), static_cast<int>(covers_.size()));
     }
+    flush();
+    for (uint32_t s : active_) acc_[s] = 0, isActive_[s] = 0;
 }
 
 }  // namespace qb::render

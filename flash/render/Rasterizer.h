@@ -26,6 +26,14 @@ class SpanSink {
 public:
     virtual ~SpanSink() = default;
     virtual void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) = 0;
+    // Pixels x0..x0+n-1 of row y, one style, each pixel with its own cover
+    // (the anti-aliased rim along an edge).
+    virtual void Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) {
+        for (int i = 0; i < n; ++i) {
+            const StyleCoverage c{style, covers[i]};
+            if (c.Cover) Span(y, x0 + i, x0 + i + 1, &c, 1);
+        }
+    }
 };
 
 // A compound scanline rasterizer with exact-area anti-aliasing. Every line
@@ -51,28 +59,37 @@ public:
     // in when more than half of it is).
     void Sweep(FillRule rule, bool antialias, SpanSink& sink);
 
-    size_t CellCount() const { return cells_.size(); }
+    size_t CellCount() const { return cellCount_; }
     // Work ceiling of one pass; lines beyond it are dropped.
     static constexpr size_t kMaxCells = size_t{1} << 24;
 
 private:
+    // One cell's share of one line: the coverage change at pixel X of its
+    // row, positive for the style on the line's left, negative on its right.
     struct Cell {
         int32_t X;
-        int32_t Y;
-        uint32_t Style;
+        uint32_t Left;
+        uint32_t Right;
         float Delta;
     };
     void ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight);
-    void Emit(int x, int y, float delta, uint32_t styleLeft, uint32_t styleRight);
+    void Emit(std::vector<Cell>& row, int x, float delta, uint32_t styleLeft, uint32_t styleRight) {
+        if (x >= clip_.X1 || delta == 0.0f) return;
+        // Nothing left of the clip is drawn: fold it onto the first pixel.
+        row.push_back({x < clip_.X0 ? clip_.X0 : x, styleLeft, styleRight, delta});
+    }
+    void SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
 
     PixelRect clip_;
     uint32_t styleCount_ = 0;
-    std::vector<Cell> cells_, sorted_;
-    std::vector<uint32_t> rowStart_;
+    std::vector<std::vector<Cell>> rows_;  // by row of the clip, capacity kept between passes
+    int firstRow_ = 0, lastRow_ = -1;      // rows touched in this pass
+    size_t cellCount_ = 0;
     std::vector<float> acc_;
     std::vector<uint32_t> active_;
     std::vector<uint8_t> isActive_;
     std::vector<StyleCoverage> covers_;
+    std::vector<uint16_t> run_;  // covers of single pixels waiting to go out as one Run
 };
 
 }  // namespace qb::render

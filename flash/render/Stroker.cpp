@@ -5,6 +5,14 @@
 #include <numbers>
 
 namespace qb::render {
+namespace {
+
+double Cross(Point a, Point b) { return a.X * b.Y - a.Y * b.X; }
+double Dot(Point a, Point b) { return a.X * b.X + a.Y * b.Y; }
+Point Add(Point a, Point b) { return {a.X + b.X, a.Y + b.Y}; }
+Point Neg(Point a) { return {-a.X, -a.Y}; }
+
+}  // namespace
 
 int Stroker::ArcSteps(double angle) const {
     // Segments so that the chord never strays more than the tolerance.
@@ -13,50 +21,37 @@ int Stroker::ArcSteps(double angle) const {
     return std::clamp(static_cast<int>(std::ceil(std::fabs(angle) / std::max(step, 0.05))), 1, 64);
 }
 
-void Stroker::Polygon(const std::vector<Point>& pts) {
-    double area = 0;
-    for (size_t i = 0; i < pts.size(); ++i) {
-        const Point& a = pts[i];
-        const Point& b = pts[(i + 1) % pts.size()];
-        area += a.X * b.Y - b.X * a.Y;
-    }
-    if (area == 0) return;
-    const bool flip = area < 0;
-    for (size_t i = 0; i < pts.size(); ++i) {
-        const Point& a = pts[i];
-        const Point& b = pts[(i + 1) % pts.size()];
-        if (flip) raster_.Line(b.X, b.Y, a.X, a.Y, style_, 0);
-        else raster_.Line(a.X, a.Y, b.X, b.Y, style_, 0);
+void Stroker::Arc(Point c, Point from, double sweep) {
+    const int n = ArcSteps(sweep);
+    const double cs = std::cos(sweep / n), sn = std::sin(sweep / n);
+    Point v = from;
+    for (int i = 1; i <= n; ++i) {
+        v = {v.X * cs - v.Y * sn, v.X * sn + v.Y * cs};
+        contour_.push_back(Add(c, v));
     }
 }
 
-void Stroker::Disc(Point c) {
-    const int n = std::max(6, ArcSteps(2 * std::numbers::pi));
-    poly_.clear();
-    for (int i = 0; i < n; ++i) {
-        const double t = 2 * std::numbers::pi * i / n;
-        poly_.push_back({c.X + half_ * std::cos(t), c.Y + half_ * std::sin(t)});
+void Stroker::Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOut) {
+    const double turn = Cross(dirIn, dirOut);
+    const bool outer = Cross(dirIn, offIn) * turn < 0;
+    if (outer) {
+        contour_.push_back(Add(at, offIn));
+        Arc(at, offIn, std::atan2(Cross(offIn, offOut), Dot(offIn, offOut)));
+    } else {
+        // Through the vertex: what is left of the two quads' rungs there.
+        contour_.push_back(Add(at, offIn));
+        contour_.push_back(at);
+        contour_.push_back(Add(at, offOut));
     }
-    Polygon(poly_);
 }
 
-void Stroker::Join(Point at, Point dirIn, Point dirOut) {
-    const double cross = dirIn.X * dirOut.Y - dirIn.Y * dirOut.X;
-    const double dot = dirIn.X * dirOut.X + dirIn.Y * dirOut.Y;
-    const double angle = std::atan2(cross, dot);
-    if (std::fabs(angle) < 1e-3) return;
-    // The outer side of the turn: the normals of both segments on that side,
-    // joined by an arc around the vertex.
-    const double side = angle > 0 ? -1.0 : 1.0;
-    const double a0 = std::atan2(dirIn.X * side, -dirIn.Y * side);
-    const int n = ArcSteps(angle);
-    poly_.clear();
-    poly_.push_back(at);
-    for (int i = 0; i <= n; ++i) {
-        const double t = a0 + angle * i / n;
-        poly_.push_back({at.X + half_ * std::cos(t), at.Y + half_ * std::sin(t)});
+void Stroker::Close() {
+    for (size_t i = 0; i < contour_.size(); ++i) {
+        const Point& a = contour_[i];
+        const Point& b = contour_[(i + 1) % contour_.size()];
+        raster_.Line(a.X, a.Y, b.X, b.Y, style_, 0);
     }
-    Polygon(poly_);
+    contour_.clear();
 }
 
 void Stroker::Stroke(const std::vector<Point>& points, bool closed) {
@@ -65,29 +60,51 @@ void Stroker::Stroke(const std::vector<Point>& points, bool closed) {
     pts.reserve(points.size());
     for (const Point& p : points)
         if (pts.empty() || std::hypot(p.X - pts.back().X, p.Y - pts.back().Y) > 1e-6) pts.push_back(p);
-    if (closed && pts.size() > 2 && pts.front() == pts.back()) pts.pop_back();
-    if (pts.size() == 1) {
-        Disc(pts[0]);
+    if (closed && pts.size() > 2 && std::hypot(pts.front().X - pts.back().X, pts.front().Y - pts.back().Y) < 1e-6)
+        pts.pop_back();
+    if (pts.size() < 3) closed = false;
+    contour_.clear();
+    if (pts.size() == 1) {  // a dot
+        contour_.push_back({pts[0].X + half_, pts[0].Y});
+        Arc(pts[0], {half_, 0}, -2 * std::numbers::pi);
+        contour_.pop_back();
+        Close();
         return;
     }
     const size_t segments = closed ? pts.size() : pts.size() - 1;
-    std::vector<Point> dirs(segments);
+    std::vector<Point> dirs(segments), normals(segments);
     for (size_t i = 0; i < segments; ++i) {
         const Point& a = pts[i];
         const Point& b = pts[(i + 1) % pts.size()];
         const double len = std::hypot(b.X - a.X, b.Y - a.Y);
         dirs[i] = {(b.X - a.X) / len, (b.Y - a.Y) / len};
-        const double nx = -dirs[i].Y * half_, ny = dirs[i].X * half_;
-        poly_.assign({{a.X + nx, a.Y + ny}, {b.X + nx, b.Y + ny}, {b.X - nx, b.Y - ny}, {a.X - nx, a.Y - ny}});
-        Polygon(poly_);
+        normals[i] = {-dirs[i].Y * half_, dirs[i].X * half_};
     }
-    for (size_t i = 1; i < segments; ++i) Join(pts[i], dirs[i - 1], dirs[i]);
     if (closed) {
-        Join(pts[0], dirs[segments - 1], dirs[0]);
-    } else {
-        Disc(pts.front());
-        Disc(pts.back());
+        // Two loops: the left side forwards, the right side backwards.
+        for (size_t i = 0; i < segments; ++i) {
+            const size_t prev = (i + segments - 1) % segments;
+            Join(pts[i], normals[prev], normals[i], dirs[prev], dirs[i]);
+        }
+        Close();
+        for (size_t k = segments; k-- > 0;) {
+            const size_t next = (k + 1) % segments;  // the segment walked before, going backwards
+            Join(pts[next], Neg(normals[next]), Neg(normals[k]), Neg(dirs[next]), Neg(dirs[k]));
+        }
+        Close();
+        return;
     }
+    const Point& first = pts.front();
+    const Point& last = pts.back();
+    contour_.push_back(Add(first, normals[0]));
+    for (size_t i = 1; i < segments; ++i) Join(pts[i], normals[i - 1], normals[i], dirs[i - 1], dirs[i]);
+    contour_.push_back(Add(last, normals[segments - 1]));
+    Arc(last, normals[segments - 1], -std::numbers::pi);  // round cap through the end
+    for (size_t i = segments - 1; i >= 1; --i)
+        Join(pts[i], Neg(normals[i]), Neg(normals[i - 1]), Neg(dirs[i]), Neg(dirs[i - 1]));
+    contour_.push_back(Add(first, Neg(normals[0])));
+    Arc(first, Neg(normals[0]), -std::numbers::pi);  // and through the start
+    Close();
 }
 
 }  // namespace qb::render

@@ -10,10 +10,13 @@ struct Point {
     bool operator==(const Point&) const = default;
 };
 
-// Turns a polyline into the outline of a stroke with round joins and caps,
-// added to the rasterizer as pieces (one quad per segment, a wedge at each
-// join, a disc at each open end) that all wind the same way, so filling
-// them with the non-zero rule gives their union.
+// Turns a polyline into the outline of a stroke with round joins and caps.
+// The outline is the sum of a quad per segment, a wedge on the outer side of
+// each join and a half disc at each open end, all winding the same way: the
+// rungs between neighbouring quads cancel, which leaves one contour that
+// turns through the vertex on the inner side of each join. Filled with the
+// non-zero rule it covers exactly the union of the pieces, at the cost of
+// its outline only.
 class Stroker {
 public:
     Stroker(Rasterizer& raster, uint32_t style, double halfWidth, double tolerance)
@@ -21,15 +24,15 @@ public:
     void Stroke(const std::vector<Point>& points, bool closed);
 
 private:
-    void Polygon(const std::vector<Point>& pts);
-    void Disc(Point c);
-    void Join(Point at, Point dirIn, Point dirOut);
+    void Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOut);
+    void Arc(Point center, Point from, double sweep);
+    void Close();
     int ArcSteps(double angle) const;
 
     Rasterizer& raster_;
     uint32_t style_;
     double half_, tolerance_;
-    std::vector<Point> poly_;
+    std::vector<Point> contour_;
 };
 
 }  // namespace qb::render
