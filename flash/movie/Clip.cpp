@@ -71,6 +71,21 @@ std::shared_ptr<DisplayObject> Clip::Create(uint16_t id, int depth) {
     if (c->Kind == Character::Kind::Sprite) {
         if (nesting_ >= kMaxNesting) return nullptr;
         obj = std::make_shared<Clip>(movie_, c->Sprite->Timeline, c, id, nesting_ + 1);
+    } else if (c->Kind == Character::Kind::Button) {
+        // A still clip holding the button's up state.
+        if (nesting_ >= kMaxNesting) return nullptr;
+        auto button = std::make_shared<Clip>(movie_, c->Button->Timeline, c, id, nesting_ + 1);
+        button->SetPlaying(false);
+        for (const ButtonDef::Part& part : c->Button->Up) {
+            if (part.CharacterId == id) continue;
+            auto child = button->Create(part.CharacterId, part.Depth);
+            if (!child) continue;
+            child->Matrix = part.Matrix;
+            child->Cx = part.Cx;
+            button->children_[part.Depth] = child;
+            if (Clip* k = child->AsClip()) k->Start();
+        }
+        obj = button;
     } else {
         obj = std::make_shared<DisplayObject>(c, id);
     }

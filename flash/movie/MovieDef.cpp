@@ -118,6 +118,49 @@ void MovieDef::Define(const swf::Tag& tag, int nesting) {
             put(id, std::move(c));
             break;
         }
+        case swf::tags::DefineFont:
+        case swf::tags::DefineFont2:
+        case swf::tags::DefineFont3: {
+            const uint16_t id = r.U16();
+            const int version = tag.Code == swf::tags::DefineFont ? 1 : tag.Code == swf::tags::DefineFont2 ? 2 : 3;
+            fonts_.insert_or_assign(id, ReadFont(r, version));
+            break;
+        }
+        case swf::tags::DefineText:
+        case swf::tags::DefineText2: {
+            const uint16_t id = r.U16();
+            Character c;
+            c.Shape = std::make_shared<swf::ShapeDef>(
+                ReadStaticText(r, tag.Code == swf::tags::DefineText2 ? 2 : 1, fonts_));
+            put(id, std::move(c));
+            break;
+        }
+        case swf::tags::DefineButton:
+        case swf::tags::DefineButton2: {
+            const uint16_t id = r.U16();
+            auto button = std::make_shared<ButtonDef>();
+            if (tag.Code == swf::tags::DefineButton2) r.U8(), r.U16();  // menu flag, actions offset
+            for (;;) {
+                const uint8_t flags = r.U8();
+                if (flags == 0 || r.Overrun()) break;
+                ButtonDef::Part part;
+                part.CharacterId = r.U16();
+                part.Depth = r.U16();
+                part.Matrix = r.ReadMatrix();
+                if (tag.Code == swf::tags::DefineButton2) {
+                    part.Cx = r.ReadColorTransform(true);
+                    // FIXME: filter lists are not read, so the parts after one are lost.
+                    if (flags & 0x10) break;
+                    if (flags & 0x20) r.U8();  // blend mode
+                }
+                if (flags & 0x01) button->Up.push_back(part);
+            }
+            Character c;
+            c.Kind = Character::Kind::Button;
+            c.Button = std::move(button);
+            put(id, std::move(c));
+            break;
+        }
         case swf::tags::JpegTables:
             jpegTables_.assign(tag.Body.begin(), tag.Body.end());
             break;

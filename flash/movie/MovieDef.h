@@ -1,4 +1,5 @@
 #pragma once
+#include "flash/movie/Text.h"
 #include "flash/render/Image.h"
 #include "flash/swf/MovieFile.h"
 #include "flash/swf/Shape.h"
@@ -35,13 +36,26 @@ struct MorphDef {
     swf::ShapeDef At(uint16_t ratio) const;
 };
 
+// A button as it looks when the mouse is away: its "up" state's parts.
+struct ButtonDef {
+    struct Part {
+        uint16_t CharacterId = 0;
+        int Depth = 0;
+        swf::Matrix Matrix;
+        swf::ColorTransform Cx;
+    };
+    std::vector<Part> Up;
+    movie::Timeline Timeline;  // none of its own: one still frame
+};
+
 struct Character {
-    enum class Kind : uint8_t { Shape, Sprite, Morph, Bitmap };
+    enum class Kind : uint8_t { Shape, Sprite, Morph, Bitmap, Button };
     Character::Kind Kind = Kind::Shape;
     std::shared_ptr<const swf::ShapeDef> Shape;
     std::shared_ptr<const SpriteDef> Sprite;
     std::shared_ptr<const MorphDef> Morph;
     std::shared_ptr<const render::Image> Bitmap;
+    std::shared_ptr<const ButtonDef> Button;
 };
 
 // Everything a movie file defines, read once; shared by its players.
@@ -68,6 +82,7 @@ private:
     Timeline root_;
     std::unordered_map<uint16_t, Character> dictionary_;
     std::vector<uint8_t> jpegTables_;
+    std::unordered_map<uint16_t, FontDef> fonts_;  // glyph outlines, for static text
     swf::Rgba background_{255, 255, 255, 255};
     bool backgroundSet_ = false;
     size_t bitmapPixels_ = 0;

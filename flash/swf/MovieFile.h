@@ -63,7 +63,8 @@ inline constexpr uint16_t End = 0, ShowFrame = 1, DefineShape = 2, PlaceObject =
                           DoAction = 12, DefineBitsLossless = 20, DefineBitsJpeg2 = 21, DefineShape2 = 22,
                           PlaceObject2 = 26, RemoveObject2 = 28, DefineShape3 = 32, DefineBitsJpeg3 = 35,
                           DefineBitsLossless2 = 36, DefineSprite = 39, FrameLabel = 43, DefineMorphShape = 46,
-                          DoInitAction = 59, PlaceObject3 = 70, DefineShape4 = 83, DefineMorphShape2 = 84;
+                          DoInitAction = 59, PlaceObject3 = 70, DefineShape4 = 83, DefineMorphShape2 = 84,
+                          DefineFont = 10, DefineButton2 = 34, DefineText = 11, DefineFont2 = 48, DefineText2 = 33, DefineFont3 = 75;
 }
 
 }  // namespace qb::swf

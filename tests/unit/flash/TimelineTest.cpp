@@ -116,6 +116,25 @@ TEST(Timeline, MovesChangeTheObjectAtADepth) {
     EXPECT_EQ(m.Root().Children().at(5)->Matrix.Tx, 100);
 }
 
+TEST(Timeline, ButtonsShowTheirUpState) {
+    SwfWriter w;
+    Square(w, 1);
+    Square(w, 2, 0x00FF00FF);
+    ByteWriter button;  // DefineButton2: square 1 when up, square 2 only when over
+    button.U16(3).U8(0).U16(0);
+    button.U8(0x01).U16(1).U16(1).Append(EncodeMatrix({.Tx = 60})).Append(EncodeCxformWithAlpha({}));
+    button.U8(0x02).U16(2).U16(2).Append(EncodeMatrix({})).Append(EncodeCxformWithAlpha({}));
+    button.U8(0);
+    w.Tag(34, button.Data());
+    Place(w, {.Depth = 1, .Character = 3});
+    w.ShowFrame().End();
+    Movie m(LoadMovie(w));
+    auto* b = m.Root().Children().at(1)->AsClip();
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(Stage(*b), (std::vector<uint16_t>{1}));
+    EXPECT_EQ(b->Children().at(1)->Matrix.Tx, 60);
+}
+
 TEST(Timeline, CompressedMoviesPlayLikeUncompressedOnes) {
     const SwfWriter w = ThreeFrames();
     Movie m(LoadMovie(w.CompressedMovie()));
