@@ -18,6 +18,8 @@ enum class CloseAction { None, Hide, Free };
 // A top-level window. A window's design data is its Design() override: it
 // creates the components with their design names and values while the form
 // is loading; Create<T>() then runs Loaded for each and the OnCreate step.
+// Whoever holds the form frees it, never one of its own event handlers: the
+// handler's control is still on the call stack.
 class Form : public WinControl {
     QB_CLASS(Form)
 public:

@@ -77,13 +77,7 @@ public:
     }
     template <class G, class S>
     Published& Integer(std::string name, G get, S set, PropKind kind = PropKind::Integer) {
-        PropInfo p{std::move(name), kind};
-        p.getInt = [get](Persistent& o) { return (long long)(static_cast<T&>(o).*get)(); };
-        p.setInt = [set](Persistent& o, long long v) {
-            using Arg = decltype((static_cast<T&>(o).*get)());
-            (static_cast<T&>(o).*set)(static_cast<std::remove_cvref_t<Arg>>(v));
-        };
-        info_.Add(std::move(p));
+        info_.Add(IntegerInfo(std::move(name), get, set, kind));
         return *this;
     }
     template <class G, class S>
@@ -92,8 +86,9 @@ public:
     }
     template <class G, class S>
     Published& Enumeration(std::string name, G get, S set, std::vector<std::string> names) {
-        Integer(std::move(name), get, set, PropKind::Enumeration);
-        const_cast<PropInfo&>(info_.Own().back()).enumNames = std::move(names);
+        PropInfo p = IntegerInfo(std::move(name), get, set, PropKind::Enumeration);
+        p.enumNames = std::move(names);
+        info_.Add(std::move(p));
         return *this;
     }
     // An object the instance owns (a font, a list): readable, never replaced.
@@ -118,6 +113,16 @@ public:
     }
 
 private:
+    template <class G, class S>
+    static PropInfo IntegerInfo(std::string name, G get, S set, PropKind kind) {
+        PropInfo p{std::move(name), kind};
+        p.getInt = [get](Persistent& o) { return (long long)(static_cast<T&>(o).*get)(); };
+        p.setInt = [set](Persistent& o, long long v) {
+            using Arg = decltype((static_cast<T&>(o).*get)());
+            (static_cast<T&>(o).*set)(static_cast<std::remove_cvref_t<Arg>>(v));
+        };
+        return p;
+    }
     ClassInfo& info_;
 };
 

@@ -73,6 +73,11 @@ TEST(Components, PublishedPropertiesByNameAndKind) {
     EXPECT_EQ(l.FindProperty("Font")->getObject(l), &l.GetFont());
     EXPECT_EQ(l.FindProperty("ParentFont")->kind, PropKind::Boolean);
     EXPECT_EQ(l.FindProperty("Left")->kind, PropKind::Integer);
+    const PropInfo* cursor = l.FindProperty("Cursor");
+    ASSERT_EQ(cursor->kind, PropKind::Enumeration);
+    EXPECT_EQ(cursor->enumNames.at(crHandPoint), "crHandPoint");
+    cursor->setInt(l, crHandPoint);
+    EXPECT_EQ(l.Cursor(), crHandPoint);
     EXPECT_EQ(l.ClassName(), "Label");
     EXPECT_TRUE(l.Class().InheritsFrom(Control::StaticClass()));
     EXPECT_TRUE(l.Class().InheritsFrom(WinControl::StaticClass()));  // labels have windows here
