@@ -301,7 +301,7 @@ void Avm1::Run(Clip& clip, std::span<const uint8_t> code) {
     f.Target = f.Base;
     stack_.clear();
     constants_.clear();
-    for (int steps = 0; f.Pc < code.size() && steps < kMaxStepsPerRun; ++steps) {
+    for (int steps = 0; f.Pc < code.size() && steps < kMaxStepsPerRun && movie_.TakeScriptStep(); ++steps) {
         const uint8_t op = code[f.Pc++];
         if (op == 0) break;
         std::span<const uint8_t> data;

@@ -32,7 +32,7 @@ void Clip::Advance(bool wrap) {
 void Clip::Goto(int frame, bool play) {
     frame = std::clamp(frame, 1, FrameCount());
     playing_ = play;
-    if (frame == current_) return;
+    if (frame == current_ || !movie_.TakeJump()) return;
     if (frame > current_) {
         for (int f = current_ + 1; f <= frame; ++f) RunFrame(f, f == frame);
     } else {

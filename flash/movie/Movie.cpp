@@ -18,6 +18,8 @@ Movie::Movie(std::shared_ptr<const MovieDef> def) : def_(std::move(def)) {
 
 void Movie::Tick() {
     ++tick_;
+    scriptSteps_ = 0;
+    jumps_ = 0;
     AdvanceTree(*root_, true);
     // Without Loop the root halts as it reaches its last frame (its scripts
     // may still send it elsewhere).
@@ -35,6 +37,8 @@ void Movie::AdvanceTree(Clip& clip, bool isRoot) {
 }
 
 void Movie::GotoFrame(int frameNum, bool play) {
+    scriptSteps_ = 0;
+    jumps_ = 0;
     root_->Goto(frameNum + 1, play);
     RunScripts();
 }

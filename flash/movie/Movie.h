@@ -58,10 +58,16 @@ public:
     std::shared_ptr<const int> LiveToken() const { return liveToken_; }
     bool MayPlace() const { return liveToken_.use_count() < kMaxObjects; }
     void Trace(std::string line);
+    // What one frame of time may spend on scripts and on jumps: a hostile
+    // movie gets a frame that ends, with the rest of its work dropped.
+    bool TakeScriptStep() { return scriptSteps_ < kMaxScriptStepsPerTick && ++scriptSteps_; }
+    bool TakeJump() { return jumps_ < kMaxJumpsPerTick && ++jumps_; }
     uint64_t StartMillis() const { return startMillis_; }
 
     static constexpr long kMaxObjects = 100000;
     static constexpr int kMaxScriptsPerTick = 4096;
+    static constexpr long kMaxScriptStepsPerTick = 1000000;
+    static constexpr int kMaxJumpsPerTick = 2000;
 
 private:
     struct Script {
@@ -79,6 +85,8 @@ private:
     bool loop_ = true;
     bool dirty_ = true;
     uint64_t tick_ = 0;
+    long scriptSteps_ = 0;
+    int jumps_ = 0;
     int instances_ = 0;
     uint64_t startMillis_ = 0;
 };

@@ -31,6 +31,7 @@ void StageRenderer::Render(const Movie& movie, render::Image& target, std::optio
     if (!drawer_ || drawerQuality_ != quality_) {
         drawer_ = std::make_unique<render::ShapeDrawer>(quality_, [this](uint16_t id) { return def_->FindBitmap(id); });
         drawerQuality_ = quality_;
+        drawer_->SetWorkLimit(kMaxWorkPerFrame);
     }
     drawer_->ResetWork();
     if (morphs_.size() > 512) morphs_.clear();

@@ -9,6 +9,10 @@
 namespace qb::movie {
 namespace {
 
+// Glyph outlines one text may copy (a short text in a detailed font is
+// far below; a hostile one repeating a huge glyph stops here).
+constexpr size_t kMaxTextEdges = 1 << 20;
+
 // A glyph outline: a SHAPE record without styles of its own; style 1 is the
 // text colour.
 swf::ShapeDef ReadGlyph(std::span<const uint8_t> bytes) {
@@ -94,7 +98,7 @@ swf::ShapeDef ReadStaticText(swf::Reader& r, int version, const std::unordered_m
         for (uint8_t i = 0; i < count && !r.Overrun(); ++i) {
             const uint32_t index = r.UBits(glyphBits);
             const int32_t advance = r.SBits(advanceBits);
-            if (font && style && index < font->Glyphs.size()) {
+            if (font && style && index < font->Glyphs.size() && text.Edges.size() < kMaxTextEdges) {
                 // Glyph units to text space, then the text's matrix.
                 const double k = height / font->EmSize;
                 const swf::Matrix g = m * swf::Matrix{k, 0, 0, k, x, y};

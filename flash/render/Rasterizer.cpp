@@ -130,7 +130,11 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
 }
 
 void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
-    if (row.size() < 24) {
+    // A row's cells come a line at a time, each line's in rising x: often
+    // already in order, else a few runs to put together.
+    const bool sorted = std::is_sorted(row.begin(), row.end(), [](const Cell& a, const Cell& b) { return a.X < b.X; });
+    if (sorted) {
+    } else if (row.size() < 12) {
         for (size_t i = 1; i < row.size(); ++i) {
             const Cell c = row[i];
             size_t j = i;

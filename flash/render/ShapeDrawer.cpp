@@ -113,7 +113,7 @@ void ShapeDrawer::Draw(const swf::ShapeDef& shape, const swf::Matrix& m, const s
     }
     const std::span<const swf::Edge> all(shape.Edges);
     // Edges come grouped: a later group's styles draw over an earlier one's.
-    for (size_t begin = 0; begin < all.size();) {
+    for (size_t begin = 0; begin < all.size() && work_ <= limit_;) {
         size_t end = begin + 1;
         while (end < all.size() && all[end].Group == all[begin].Group) ++end;
         const auto group = all.subspan(begin, end - begin);
@@ -134,7 +134,7 @@ void ShapeDrawer::Draw(const swf::ShapeDef& shape, const swf::Matrix& m, const s
             if (e.Line && e.Line <= shape.Lines.size()) stroked_.push_back(&e);
         std::stable_sort(stroked_.begin(), stroked_.end(),
                          [](const swf::Edge* a, const swf::Edge* b) { return a->Line < b->Line; });
-        for (size_t s = 0; s < stroked_.size();) {
+        for (size_t s = 0; s < stroked_.size() && work_ <= limit_;) {
             size_t t = s + 1;
             while (t < stroked_.size() && stroked_[t]->Line == stroked_[s]->Line) ++t;
             const auto& style = shape.Lines[stroked_[s]->Line - 1];
@@ -159,7 +159,7 @@ void ShapeDrawer::DrawMask(const swf::ShapeDef& shape, const swf::Matrix& m, Mas
     if (clip.Empty()) return;
     const auto rule = shape.NonZero ? FillRule::NonZero : FillRule::EvenOdd;
     const std::span<const swf::Edge> all(shape.Edges);
-    for (size_t begin = 0; begin < all.size();) {
+    for (size_t begin = 0; begin < all.size() && work_ <= limit_;) {
         size_t end = begin + 1;
         while (end < all.size() && all[end].Group == all[begin].Group) ++end;
         raster_.Begin(clip, static_cast<uint32_t>(shape.Fills.size() + 1));

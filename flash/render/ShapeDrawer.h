@@ -6,6 +6,7 @@
 #include "flash/render/Stroker.h"
 #include "flash/swf/Shape.h"
 
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <vector>
@@ -29,6 +30,8 @@ public:
 
     // Lines and cells handled so far: what a frame's work budget counts.
     size_t Work() const { return work_; }
+    // Past this much work a draw stops between its passes.
+    void SetWorkLimit(size_t limit) { limit_ = limit; }
     void ResetWork() { work_ = 0; }
 
     // The pixel box a shape covers under a map, strokes included.
@@ -46,6 +49,7 @@ private:
     std::vector<Paint> paints_, linePaints_;
     std::vector<const swf::Edge*> stroked_;
     size_t work_ = 0;
+    size_t limit_ = SIZE_MAX;
     std::vector<Point> points_, polyline_;
 };
 
