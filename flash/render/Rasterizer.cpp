@@ -129,6 +129,46 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     }
 }
 
+// One style in the pass (a stroke, a one-colour shape): one running sum, no
+// bookkeeping of which styles are active.
+void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
+    float acc = 0;
+    run_.clear();
+    int runX = 0;
+    const Cell* c = row.data();
+    const Cell* end = c + row.size();
+    while (c != end) {
+        const int x = c->X;
+        for (; c != end && c->X == x; ++c) acc += c->Left ? c->Delta : -c->Delta;
+        const int xEnd = c != end ? c->X : clip_.X1;
+        float a = std::fabs(acc);
+        if (a > 1.0f) {
+            if (rule == FillRule::EvenOdd) {
+                a = std::fmod(a, 2.0f);
+                if (a > 1.0f) a = 2.0f - a;
+            } else {
+                a = 1.0f;
+            }
+        }
+        const uint32_t cover = antialias ? static_cast<uint32_t>(a * 256.0f + 0.5f) : (a > 0.5f ? 256 : 0);
+        if (!cover || x >= xEnd) {
+            if (!run_.empty()) sink.Run(y, runX, 1, run_.data(), static_cast<int>(run_.size())), run_.clear();
+            continue;
+        }
+        if (xEnd == x + 1) {
+            if (!run_.empty() && runX + static_cast<int>(run_.size()) != x)
+                sink.Run(y, runX, 1, run_.data(), static_cast<int>(run_.size())), run_.clear();
+            if (run_.empty()) runX = x;
+            run_.push_back(static_cast<uint16_t>(cover));
+            continue;
+        }
+        if (!run_.empty()) sink.Run(y, runX, 1, run_.data(), static_cast<int>(run_.size())), run_.clear();
+        const StyleCoverage one{1, cover};
+        sink.Span(y, x, xEnd, &one, 1);
+    }
+    if (!run_.empty()) sink.Run(y, runX, 1, run_.data(), static_cast<int>(run_.size()));
+}
+
 void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
     // A row's cells come a line at a time, each line's in rising x: often
     // already in order, else a few runs to put together.
@@ -167,6 +207,10 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
         }
     };
 
+    if (styleCount_ == 2) {
+        SweepSingle(y, row, rule, antialias, sink);
+        return;
+    }
     active_.clear();
     run_.clear();
     int runX = 0;

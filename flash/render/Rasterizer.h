@@ -79,6 +79,7 @@ private:
         row.push_back({x < clip_.X0 ? clip_.X0 : x, styleLeft, styleRight, delta});
     }
     void SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
+    void SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
 
     PixelRect clip_;
     uint32_t styleCount_ = 0;
