@@ -125,7 +125,8 @@ void Clip::Place(const PlaceRecord& p) {
         }
         return;
     }
-    if (!p.CharacterId || p.Move) return;
+    // A move to an empty depth that names a character places it afresh.
+    if (!p.CharacterId) return;
     auto obj = Create(*p.CharacterId, p.Depth);
     if (!obj) return;
     Apply(*obj, p, true);
@@ -159,7 +160,7 @@ void Clip::Rebuild(int frame) {
                 if (p.Ratio) s.Ratio = p.Ratio;
                 if (p.Name) s.Name = p.Name;
                 if (p.ClipDepth) s.ClipDepth = p.ClipDepth;
-            } else if (p.CharacterId && !p.Move) {
+            } else if (p.CharacterId) {
                 want[p.Depth] = {*p.CharacterId, p};
             }
         }

@@ -104,6 +104,7 @@ TEST(Timeline, MovesChangeTheObjectAtADepth) {
     Place(w, {.Depth = 5, .Move = true, .Matrix = MatrixSpec{.Tx = 300}});
     w.ShowFrame();
     Place(w, {.Depth = 5, .Move = true, .Character = 2});
+    Place(w, {.Depth = 7, .Move = true, .Character = 1});  // nothing there yet: placed afresh
     w.ShowFrame().End();
     Movie m(LoadMovie(w));
     m.Tick();
@@ -111,7 +112,9 @@ TEST(Timeline, MovesChangeTheObjectAtADepth) {
     m.Tick();
     EXPECT_EQ(m.Root().Children().at(5)->CharacterId, 2);
     EXPECT_EQ(m.Root().Children().at(5)->Matrix.Tx, 300);  // the replacement keeps the place
+    EXPECT_EQ(Stage(m.Root()), (std::vector<uint16_t>{2, 1}));
     m.GotoFrame(0, false);
+    EXPECT_EQ(Stage(m.Root()), (std::vector<uint16_t>{1}));
     EXPECT_EQ(m.Root().Children().at(5)->CharacterId, 1);
     EXPECT_EQ(m.Root().Children().at(5)->Matrix.Tx, 100);
 }
