@@ -4,7 +4,7 @@
 # language file.
 add_library(qb_installer_win STATIC
   win/Registration.cpp win/SetupTexts.cpp win/WinText.cpp win/Arguments.cpp win/SetupWindow.cpp)
-target_link_libraries(qb_installer_win PUBLIC qb_installer advapi32 shell32 comctl32 ole32 user32 gdi32)
+target_link_libraries(qb_installer_win PUBLIC qb_installer qb_platform_win advapi32 shell32 comctl32 ole32 user32 gdi32)
 
 set(QB_PIECES_DIR ${QB_DIST_DIR}/build)
 foreach(program setup uninstall)

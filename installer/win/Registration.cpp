@@ -2,6 +2,7 @@
 
 #include "app/Errors.h"
 #include "installer/EntryName.h"
+#include "platform/ScreenSaverRegistration.h"
 
 #include <windows.h>
 
@@ -56,25 +57,10 @@ bool NamesSaver(const std::string& value, const std::string& scrPath) {
 
 }  // namespace
 
-std::string ShortPath(const std::string& path) {
-    const DWORD n = GetShortPathNameA(path.c_str(), nullptr, 0);
-    if (n == 0) return path;
-    std::vector<char> buf(n + 1, '\0');
-    const DWORD got = GetShortPathNameA(path.c_str(), buf.data(), n + 1);
-    return got == 0 || got > n ? path : std::string(buf.data(), got);
-}
+// Setup registers the installed screensaver exactly as the editor registers itself.
+std::string ShortPath(const std::string& path) { return qb::win::ShortPath(path); }
 
-void RegisterScreenSaver(const std::string& scrPath) {
-    const std::string shortPath = ShortPath(scrPath);
-    const std::string ini = SystemIni();
-    if (!WritePrivateProfileStringA("boot", kKey, shortPath.c_str(), ini.c_str()))
-        throw Exception(FormatMessage1("Unable to write to %s", ini));
-    RegKey desktop;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktop, 0, KEY_ALL_ACCESS, desktop.Out()) == ERROR_SUCCESS &&
-        !SetString(desktop.Get(), kKey, shortPath))
-        throw Exception(FormatMessage1("Failed to set data for '%s'", kKey));
-    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, SPIF_SENDWININICHANGE);
-}
+void RegisterScreenSaver(const std::string& scrPath) { qb::win::InstallScreenSaver(scrPath); }
 
 void UnregisterScreenSaver(const std::string& scrPath) {
     bool ours = false;
