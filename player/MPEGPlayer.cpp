@@ -1,5 +1,7 @@
 #include "player/MPEGPlayer.h"
 
+#include <optional>
+
 #include <array>
 #include <type_traits>
 
@@ -306,9 +308,16 @@ void TMPEGPlayer::TimerTick() {
         if (timer_) timer_->SetEnabled(false);
         return;
     }
-    int32_t pos = GetCurrentPos();
-    if (pos > streamLength_) pos = 0;
-    if (OnPosUpdate) OnPosUpdate(*this, pos, streamLength_);
+    // The decoding thread changes mode on its own; a position asked for in
+    // that moment is refused ("Incorrect mode"). A poll must not turn that
+    // into an error box: the position is skipped and the end still noticed.
+    std::optional<int32_t> pos;
+    try {
+        pos = GetCurrentPos();
+    } catch (const TMPEGError& e) {
+        if (e.ErrorCode != 2) throw;
+    }
+    if (pos && OnPosUpdate) OnPosUpdate(*this, *pos > streamLength_ ? 0 : *pos, streamLength_);
     if (ended_) {
         if (timer_) timer_->SetEnabled(false);
         playing_ = false;

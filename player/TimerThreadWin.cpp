@@ -9,6 +9,8 @@
 #include "player/TimerWorker.h"
 #include "platform/Handle.h"
 
+#include "ui/Application.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -67,7 +69,9 @@ private:
             WorkerState* s;
             ~Clear() { s->inTick = false; }
         } clear{state};
-        state->tick();
+        // An exception must not unwind through the system's window code: a
+        // handler's error goes to the general error box and the timer goes on.
+        ui::Application::Guarded([state] { state->tick(); });
         return 0;
     }
 

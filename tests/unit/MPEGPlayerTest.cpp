@@ -24,6 +24,7 @@ struct FakeLibrary {
     int32_t lastError = 0;
     bool initResult = true;
     int32_t playResult = 0, length = 1000, pos = 0, mode = 0;
+    int32_t posError = 0;  // LastError after a position query
     uint8_t* ended = nullptr;
     std::string openedName;
     OpenStreamProc open = nullptr;
@@ -71,7 +72,7 @@ int32_t QB_MPEG_CALL FakeGetPlayerMode() {
     return lib->mode;
 }
 int32_t QB_MPEG_CALL FakeGetCurrentPos() {
-    lib->lastError = 0;  // asked on every tick: kept out of the log
+    lib->lastError = lib->posError;  // asked on every tick: kept out of the log
     return lib->pos;
 }
 int32_t QB_MPEG_CALL FakeGetLength() {
@@ -212,6 +213,24 @@ TEST_F(MPEGPlayerTest, EveryOperationNeedsTheLibraryButStopChecksItsModeFirst) {
              [&] { p.GetLength(); }})
         EXPECT_EQ(ErrorOf(op), (std::pair<int, std::string>{0, "MPEG library not loaded"}));
     EXPECT_EQ(ErrorOf([&] { p.Stop(); }), (std::pair<int, std::string>{2, "Incorrect mode"}));
+}
+
+TEST_F(MPEGPlayerTest, APositionRefusedWhileTheModeChangesIsNoErrorForThePoll) {
+    auto p = Loaded();
+    p->SetStreamName("C:\\music\\a.mp3");
+    int ends = 0, updates = 0;
+    p->OnPlayEnd = [&](TMPEGPlayer&) { ++ends; };
+    p->Play();
+    p->OnPosUpdate = [&](TMPEGPlayer&, int32_t, int32_t) { ++updates; };
+    fake.posError = 2;  // the decoding thread is just ending
+    *fake.ended = 1;
+    EXPECT_NO_THROW(p->TimerTick());
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(updates, 0);
+
+    p->Play();
+    fake.posError = 3;  // any other failure still reaches the caller
+    EXPECT_EQ(ErrorOf([&] { p->TimerTick(); }).first, 3);
 }
 
 TEST_F(MPEGPlayerTest, FirstPlayOpensAndPlaysLaterOnesRestart) {
