@@ -13,13 +13,13 @@ namespace {
 const char kValue[] = "SCRNSAVE.EXE";
 const char kDesktopKey[] = "Control Panel\\Desktop";
 
+}  // namespace
+
 std::string SystemIniPath() {
     char dir[MAX_PATH + 1] = {};
     const UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
     return std::string(dir, n <= MAX_PATH ? n : 0) + "\\system.ini";
 }
-
-}  // namespace
 
 std::string ShortPath(const std::string& path) {
     const DWORD needed = GetShortPathNameA(path.c_str(), nullptr, 0);

@@ -3,6 +3,9 @@
 
 namespace qb::win {
 
+// "system.ini" in the Windows directory, where [boot] names the screensaver.
+std::string SystemIniPath();
+
 // The short (8.3) form of a path, or the path itself where there is none.
 std::string ShortPath(const std::string& path);
 

@@ -15,12 +15,6 @@ namespace {
 constexpr char kKey[] = "SCRNSAVE.EXE";
 constexpr char kDesktop[] = "Control Panel\\Desktop";
 
-std::string SystemIni() {
-    char dir[MAX_PATH + 1] = {};
-    const UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
-    return std::string(dir, n <= MAX_PATH ? n : 0) + "\\system.ini";
-}
-
 class RegKey {
 public:
     RegKey() = default;
@@ -64,7 +58,7 @@ void RegisterScreenSaver(const std::string& scrPath) { qb::win::InstallScreenSav
 
 void UnregisterScreenSaver(const std::string& scrPath) {
     bool ours = false;
-    const std::string ini = SystemIni();
+    const std::string ini = qb::win::SystemIniPath();
     char value[MAX_PATH * 2] = {};
     GetPrivateProfileStringA("boot", kKey, "", value, sizeof value, ini.c_str());
     if (NamesSaver(value, scrPath)) {
