@@ -53,8 +53,12 @@ int PlayMp3(const std::string& dllDir, const std::string& file) {
     qb::TThreadedTimer watcher;
     watcher.SetInterval(5);
     watcher.SetOnTimer([&](qb::ui::Component&) {
-        if (libraryEnded == Clock::time_point() && player.Loaded() && player.GetPlayerMode() == 2)
-            libraryEnded = Clock::now();
+        // The library refuses a mode query while it changes mode; the next tick asks again.
+        try {
+            if (libraryEnded == Clock::time_point() && player.Loaded() && player.GetPlayerMode() == 2)
+                libraryEnded = Clock::now();
+        } catch (const qb::TMPEGError&) {
+        }
     });
     try {
         player.LoadDLL();
