@@ -28,6 +28,9 @@ public:
     virtual void UpdateChild(Control& /*child*/, Change /*what*/) {}
     // Client coordinates of this window to screen coordinates.
     virtual void ClientToScreen(int& x, int& y) = 0;
+    // The window system's handle (an HWND), for windows of other kinds made
+    // inside this one; null in the headless backend.
+    virtual void* NativeHandle() const { return nullptr; }
 };
 
 enum class MouseButton { Left, Right, Middle };

@@ -146,6 +146,11 @@ class Desktop:
             if p.poll() is None:
                 p.kill()
         subprocess.run(["wineserver", "-k"], env=self._env(), stderr=subprocess.DEVNULL)
+        # The next program must not reach a server that is still going down.
+        try:
+            subprocess.run(["wineserver", "-w"], env=self._env(), stderr=subprocess.DEVNULL, timeout=DEADLINE)
+        except subprocess.TimeoutExpired:
+            pass
         for p in self.children:
             try:
                 p.wait(timeout=10)
@@ -170,7 +175,11 @@ class Desktop:
         return self._xdotool("search", "--onlyvisible", "--name", name)
 
     def wait_window(self, name, timeout=DEADLINE):
-        return wait_until(f"a window named {name!r}", lambda: self.find_windows(name), timeout)
+        try:
+            return wait_until(f"a window named {name!r}", lambda: self.find_windows(name), timeout)
+        except Deadline as e:
+            shot = self.screenshot("deadline")
+            raise Deadline(f"{e}; windows shown: {self.window_titles()}; screen in {shot}") from None
 
     def window_titles(self):
         titles = []

@@ -35,6 +35,7 @@ public:
     }
 
     HWND Handle() const { return hwnd_; }
+    void* NativeHandle() const override { return hwnd_; }
     HWND ToolTipHandle() const { return tip_; }
     WinControl& Control() const { return control_; }
     static WinPeer* FromHandle(HWND h);
