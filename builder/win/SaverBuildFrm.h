@@ -1,10 +1,12 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "ui/Form.h"
 
 namespace qb {
 
+class BuildSession;
 class TMultiLan;
 class TTransparentButton;
 namespace ui {
@@ -49,7 +51,8 @@ public:
     TTransparentButton* btnCancel = nullptr;
     ui::SaveDialog* SD = nullptr;
 
-    bool Building() const { return building_; }
+    // From the start of a build's file work until it ends; closing is refused meanwhile.
+    bool Building() const;
 
 protected:
     void Design() override;
@@ -67,11 +70,11 @@ private:
     void ShowOutputPath();
     void SetInputsEnabled(bool enabled);
     void ShowBuilt();
-    int Message(const std::string& key, const std::string& prefix, int buttons);
+    // The message text of `key`, after `prefix`, in a box of this window.
+    int Message(const std::string& key, int buttons, const std::string& prefix = {});
 
-    std::string OutputDir;
-    bool PathChosen = false;
-    bool building_ = false;
+    // The name, the output path (OutputDir, PathChosen) and the build's state.
+    std::unique_ptr<BuildSession> session_;
 };
 
 }  // namespace qb

@@ -1,0 +1,68 @@
+// qbbuilder.exe: the package builder window as the editor opens it, over a
+// stand-in owner window, for the end-to-end tests to drive.
+//   qbbuilder DATADIR WORKDIR
+// DATADIR is an installed program's folder (Language.ini, build\, blank.swf,
+// QbMpegDll.dll); WORKDIR holds the Quenbrook.dat to package. Nothing is
+// prepared here. Prints "shown" when the window shows, "close refused" or
+// "close accepted" for each attempt to close it, "build done built" (or
+// "ready") when a click on Build has been handled, and "closed" at the end.
+#include <cstdio>
+#include <string>
+
+#include "app/SaverUtils.h"
+#include "builder/win/SaverBuildFrm.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+#include "widgets/ImageButton.h"
+
+namespace {
+
+void Say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+// What the editor is to the builder: the window it is owned by and centred on.
+class TOwnerFrm : public qb::ui::Form {
+    QB_CLASS(TOwnerFrm)
+protected:
+    void Design() override {
+        SetText("Quenbrook Test Owner");
+        SetBorderStyle(qb::ui::BorderStyle::Single);
+        SetBounds(120, 90, 600, 420);
+    }
+};
+QB_CLASS_INFO(TOwnerFrm, qb::ui::Form) {}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace qb;
+    if (argc < 3) {
+        Say("usage: qbbuilder DATADIR WORKDIR");
+        return 2;
+    }
+    SaverUtils::DataDir = AddTrailingBackslash(argv[1]);
+    SaverUtils::ExeDir = SaverUtils::DataDir;
+    ui::Application::Guarded([&] {
+        auto owner = ui::Form::Create<TOwnerFrm>();
+        owner->Show();
+        auto frm = ui::Form::Create<TSaverBuildFrm>(owner.get());
+        frm->WorkDir = AddTrailingBackslash(argv[2]);
+        auto query = frm->OnCloseQuery;
+        frm->OnCloseQuery = [query](ui::Form& f, bool& canClose) {
+            if (query) query(f, canClose);
+            Say(canClose ? "close accepted" : "close refused");
+        };
+        frm->OnShow = [](ui::Component&) { Say("shown"); };
+        // The build runs inside the click: when the handler returns it is over.
+        auto click = frm->btnBuild->OnClick;
+        frm->btnBuild->OnClick = [click, f = frm.get()](ui::Component& sender) {
+            click(sender);
+            Say(std::string("build done ") + (f->btnSend->Enabled() ? "built" : "ready"));
+        };
+        frm->ShowModal();
+    });
+    Say("closed");
+    return 0;
+}
