@@ -20,6 +20,7 @@ BUILDER = "^Quenbrook$"  # the builder and its message boxes share the caption
 OWNER = "^Quenbrook Test Owner$"
 # Client coordinates of the controls (the window's design).
 NAME_FIELD = (210, 67)
+BROWSE = (332, 67)
 BUILD = (54, 141)
 SEND = (68, 190)
 EXPLORE = (193, 190)
@@ -103,9 +104,12 @@ class Builder(E2ECase):
         return harness.wait_until("a message box", lambda: [w for w in self.desktop.find_windows(BUILDER)
                                                             if w != self.window])[0]
 
+    def key(self, key, window):
+        self.xdotool("key", "--window", window, key)
+
     def answer(self, key):
         box = self.message_box()
-        self.desktop.key(key, window=box)
+        self.key(key, box)
         harness.wait_until("the message box to go", lambda: box not in self.desktop.find_windows(BUILDER))
 
     def close_builder(self):
@@ -223,18 +227,33 @@ class Builder(E2ECase):
         self.assertIsNotNone(setup_pieces(setup))
         self.close_builder()
 
-    def test_closing_is_refused_while_building(self):
+    def test_a_chosen_path_stays_and_closing_is_refused_while_building(self):
         # A sound that takes the zip writer a while, so the build is caught in the act.
         self.write_settings(sound=os.urandom(48 * 1024 * 1024))
+        os.makedirs(os.path.join(self.drive, "qbout"), exist_ok=True)
         self.open_builder()
+
+        # Chosen in the save dialog: the name no longer moves the path.
+        self.click(BROWSE)
+        dialog = self.desktop.wait_window("^Save As$")[0]
+        self.xdotool("type", "--delay", "20", "C:\\qbout\\chosen")
+        self.key("Return", dialog)
+        harness.wait_until("the save dialog to go", lambda: dialog not in self.desktop.find_windows("^Save As$"))
+        self.type_name("Other")
+
         self.click(BUILD)
         archive = os.path.join(self.work, "Install.dat")
         harness.wait_until("the archive to be begun", lambda: os.path.exists(archive), interval=0.02)
         self.click(CLOSE)
-        self.desktop.key("alt+F4", window=self.window)
+        self.key("alt+F4", self.window)
         seen = self.out.until("build done")
         # Both attempts came while the build ran, and it went on to the end.
         self.assertEqual(seen, ["close refused", "close refused", "build done built"])
         self.assertIn(self.window, self.desktop.find_windows(BUILDER))
-        self.assertIsNotNone(setup_pieces(os.path.join(self.app.unix_dir, "NewSaver", "setup.exe")))
+        # The dialog completed the name with the extension.
+        out = os.path.join(self.drive, "qbout")
+        self.assertEqual([n.lower() for n in os.listdir(out)], ["chosen.exe"])
+        self.assertIsNotNone(setup_pieces(os.path.join(out, os.listdir(out)[0])))
+        self.assertFalse(os.path.exists(os.path.join(self.app.unix_dir, "Other")))
+        self.assertFalse(os.path.exists(os.path.join(self.app.unix_dir, "NewSaver")))
         self.close_builder()
