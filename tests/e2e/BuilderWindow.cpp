@@ -1,16 +1,19 @@
 // qbbuilder.exe: the package builder window as the editor opens it, over a
 // stand-in owner window, for the end-to-end tests to drive.
-//   qbbuilder DATADIR WORKDIR
+//   qbbuilder DATADIR WORKDIR [LANGUAGE]
 // DATADIR is an installed program's folder (Language.ini, build\, blank.swf,
-// QbMpegDll.dll); WORKDIR holds the Quenbrook.dat to package. Nothing is
+// QbMpegDll.dll); WORKDIR holds the Quenbrook.dat to package; LANGUAGE
+// stands for the one the editor has chosen (the editor forces 2). Nothing is
 // prepared here. Prints "shown" when the window shows, "close refused" or
 // "close accepted" for each attempt to close it, "build done built" (or
 // "ready") when a click on Build has been handled, and "closed" at the end.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/SaverUtils.h"
 #include "builder/win/SaverBuildFrm.h"
+#include "multilan/MultiLan.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "widgets/ImageButton.h"
@@ -44,6 +47,7 @@ int main(int argc, char** argv) {
     }
     SaverUtils::DataDir = AddTrailingBackslash(argv[1]);
     SaverUtils::ExeDir = SaverUtils::DataDir;
+    if (argc > 3) TMultiLan::CurrentLanguage = std::atoi(argv[3]);
     ui::Application::Guarded([&] {
         auto owner = ui::Form::Create<TOwnerFrm>();
         owner->Show();
