@@ -14,7 +14,7 @@ import zipfile
 import harness
 from e2ecase import E2ECase
 from test_languages import Lines
-from test_package_install import movie
+from test_package_install import DESKTOP_KEY, UNINSTALL_KEY, movie
 
 BUILDER = "^Quenbrook$"  # the builder and its message boxes share the caption
 OWNER = "^Quenbrook Test Owner$"
@@ -165,6 +165,11 @@ class Builder(E2ECase):
             with open(os.path.join(installed, sub, name), "rb") as f:
                 self.assertEqual(f.read(), self.files[name])
         self.assertTrue(os.path.exists(os.path.join(installed, "Night Sky.scr")))
+        # And goes again, registration and all, leaving the prefix to the other tests as it was.
+        self.assertEqual(self.desktop.run(os.path.join(installed, "Uninstall.exe"), "/S", cwd=installed), 0)
+        harness.wait_until("the installation to go", lambda: not os.path.exists(installed))
+        harness.wait_until("the registration to go", lambda: self.desktop.reg_query(DESKTOP_KEY, "SCRNSAVE.EXE") is None
+                           and self.desktop.reg_query(UNINSTALL_KEY, "UninstallString") is None)
 
         # Zip and Send: the archive beside the setup file goes to the mail client.
         self.click(SEND)
