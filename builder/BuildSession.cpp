@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 
 #include <exception>
+#include <string_view>
 
 namespace qb {
 

@@ -4,8 +4,9 @@
 // DATADIR is an installed program's folder (Language.ini, build\, blank.swf,
 // QbMpegDll.dll); WORKDIR holds the Quenbrook.dat to package; LANGUAGE
 // stands for the one the editor has chosen (the editor forces 2). Nothing is
-// prepared here. Prints "shown" when the window shows, "close refused" or
-// "close accepted" for each attempt to close it, "build done built" (or
+// prepared here. Prints "shown" when the window shows, "close refused P/M"
+// (the progress bar's position and maximum) or "close accepted" for each
+// attempt to close it, "build done built" (or
 // "ready") when a click on Build has been handled, and "closed" at the end.
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "multilan/MultiLan.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/StdControls.h"
 #include "widgets/ImageButton.h"
 
 namespace {
@@ -54,9 +56,11 @@ int main(int argc, char** argv) {
         auto frm = ui::Form::Create<TSaverBuildFrm>(owner.get());
         frm->WorkDir = AddTrailingBackslash(argv[2]);
         auto query = frm->OnCloseQuery;
-        frm->OnCloseQuery = [query](ui::Form& f, bool& canClose) {
-            if (query) query(f, canClose);
-            Say(canClose ? "close accepted" : "close refused");
+        frm->OnCloseQuery = [query, f = frm.get()](ui::Form& form, bool& canClose) {
+            if (query) query(form, canClose);
+            // With the progress bar as it stood: a refusal mid-build shows it moving.
+            Say(canClose ? std::string("close accepted")
+                         : "close refused " + std::to_string(f->pb->Position()) + "/" + std::to_string(f->pb->Max()));
         };
         frm->OnShow = [](ui::Component&) { Say("shown"); };
         // The build runs inside the click: when the handler returns it is over.

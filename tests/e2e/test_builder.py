@@ -252,8 +252,15 @@ class Builder(E2ECase):
         self.click(CLOSE)
         self.key("alt+F4", self.window)
         seen = self.out.until("build done")
-        # Both attempts came while the build ran, and it went on to the end.
-        self.assertEqual(seen, ["close refused", "close refused", "build done built"])
+        # Both attempts came while the build ran, and it went on to the end;
+        # by then the progress bar had moved (of two copies and ten listed files).
+        self.assertEqual([line.split(" ")[:2] for line in seen], [["close", "refused"]] * 2 + [["build", "done"]])
+        self.assertEqual(seen[-1], "build done built")
+        for line in seen[:2]:
+            position, maximum = map(int, line.split(" ")[2].split("/"))
+            self.assertEqual(maximum, 12)
+            self.assertGreaterEqual(position, 2)
+            self.assertLessEqual(position, maximum)
         self.assertIn(self.window, self.desktop.find_windows(BUILDER))
         # The dialog completed the name with the extension.
         out = os.path.join(self.drive, "qbout")
