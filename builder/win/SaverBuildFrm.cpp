@@ -113,7 +113,9 @@ void TSaverBuildFrm::ShowBuilt() {
     pb->SetPosition(0);
 }
 
-void TSaverBuildFrm::btnTestClick(ui::Component&) { win::ShellOpen(HandleOf(*this), ExtractFilePath(EditPathName->GetText())); }
+void TSaverBuildFrm::btnTestClick(ui::Component&) {
+    win::ShellOpen(HandleOf(*this), ExtractFilePath(EditPathName->GetText()));
+}
 
 void TSaverBuildFrm::btnSendClick(ui::Component&) {
     // Zip errors go to the general error box, and then no mail is started.

@@ -46,9 +46,11 @@ void DesignTables(TMultiLan& lan) {
              "TSaverBuildFrm.btnBrowser=Browse {\xB6\xA8\xCE\xBB ",
              "TSaverBuildFrm.btnBuild=Build    {\xB4\xB4\xBD\xA8 ",
              "TSaverBuildFrm.btnTest=Explore To{\xE4\xAF\xC0\xC0"});
-    lan.Set(TMultiLan::Fonts, {"TSaverBuildFrm.TSaverBuildFrm=\xCB\xCE\xCC\xE5", "TSaverBuildFrm.Label5=\xCB\xCE\xCC\xE5"});
+    lan.Set(TMultiLan::Fonts,
+            {"TSaverBuildFrm.TSaverBuildFrm=\xCB\xCE\xCC\xE5", "TSaverBuildFrm.Label5=\xCB\xCE\xCC\xE5"});
     lan.Set(TMultiLan::FontSizes, {"TSaverBuildFrm.TSaverBuildFrm=9", "TSaverBuildFrm.Label5=10"});
-    lan.Set(TMultiLan::Charsets, {"TSaverBuildFrm.TSaverBuildFrm=GB2312_CHARSET", "TSaverBuildFrm.Label5=GB2312_CHARSET"});
+    lan.Set(TMultiLan::Charsets,
+            {"TSaverBuildFrm.TSaverBuildFrm=GB2312_CHARSET", "TSaverBuildFrm.Label5=GB2312_CHARSET"});
     lan.Set(TMultiLan::OtherStrings,
             {"TSaverBuildFrm.EditName.Text=NewSaver", "TSaverBuildFrm.SD.DefaultExt=Exe",
              "TSaverBuildFrm.SD.Filter=Screen Saver Setup (*.exe)|*.exe{\xC6\xC1\xB1\xA3\xB0\xB2\xD7\xB0\xB3\xCC\xD0"

@@ -97,7 +97,8 @@ class Builder(E2ECase):
         self.click(NAME_FIELD)
         self.xdotool("key", "End")
         self.xdotool("key", "--repeat", "24", "BackSpace")
-        self.xdotool("type", "--delay", "20", text)
+        if text:
+            self.xdotool("type", "--delay", "20", text)
 
     def message_box(self):
         """The message box the builder shows over itself."""
@@ -209,6 +210,13 @@ class Builder(E2ECase):
         language = os.path.join(self.app.unix_dir, "build", "language.dat")
         os.rename(language, language + ".away")
         self.open_builder()
+
+        # Without a name the user is asked for one.
+        self.type_name("")
+        self.click(BUILD)
+        self.answer("Return")
+        self.assertEqual(self.out.until("build done")[-1], "build done ready")
+        self.type_name("NewSaver")
 
         # The user keeps the existing file: nothing is written at all.
         self.click(BUILD)
