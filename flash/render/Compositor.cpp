@@ -85,7 +85,7 @@ void Compositor::Run(int y, int x0, uint32_t style, const uint16_t* covers, int 
     uint32_t* row = target_.Row(y) + x0;
     const Paint& p = paints_[style];
     const uint32_t* src;
-    uint32_t solid;
+    uint32_t solid = 0;
     if (p.IsSolid()) {
         solid = p.Color();
         src = nullptr;
@@ -98,6 +98,16 @@ void Compositor::Run(int y, int x0, uint32_t style, const uint16_t* covers, int 
         uint32_t f = std::min<uint32_t>(covers[i], 256);
         if (mrow) f = Masked(f, mrow[x0 + i]);
         if (f) row[i] = pixel::Over(pixel::Scale(src ? src[i] : solid, f), row[i]);
+    }
+}
+
+void Compositor::Prefetch(int y, int x0, int x1) {
+    const uint32_t* row = target_.Row(y);
+    __builtin_prefetch(row + x0, 1);
+    __builtin_prefetch(row + x1, 1);
+    if (mask_) {
+        __builtin_prefetch(mask_->Row(y) + x0);
+        __builtin_prefetch(mask_->Row(y) + x1);
     }
 }
 

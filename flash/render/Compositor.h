@@ -26,6 +26,7 @@ public:
         : target_(target), paints_(paints), mask_(mask) {}
     void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) override;
     void Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) override;
+    void Prefetch(int y, int x0, int x1) override;
 
 private:
     Image& target_;

@@ -26,6 +26,9 @@ class SpanSink {
 public:
     virtual ~SpanSink() = default;
     virtual void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) = 0;
+    // Row y will soon be written around pixels x0 and x1: a hint that lets
+    // the sink fetch that memory while earlier rows are still being swept.
+    virtual void Prefetch(int y, int x0, int x1) {}
     // Pixels x0..x0+n-1 of row y, one style, each pixel with its own cover
     // (the anti-aliased rim along an edge).
     virtual void Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) {
