@@ -1,5 +1,7 @@
 #include "flash/render/Compositor.h"
 
+#include "flash/render/Blend.h"
+
 #include <algorithm>
 
 namespace qb::render {
@@ -24,34 +26,40 @@ void Compositor::Span(int y, int x0, int x1, const StyleCoverage* styles, int co
     if (count == 1) {
         const Paint& p = paints_[styles[0].Style];
         const uint32_t cover = std::min<uint32_t>(styles[0].Cover, 256);
-        if (p.IsSolid()) {
-            const uint32_t c = p.Color();
-            if (!mrow) {
-                if (cover == 256 && p.Opaque()) {
-                    std::fill(row + x0, row + x1, c);
-                } else {
-                    const uint32_t sc = pixel::Scale(c, cover);
-                    if (sc >> 24 == 0) return;
-                    for (int x = x0; x < x1; ++x) row[x] = pixel::Over(sc, row[x]);
-                }
-            } else {
-                for (int x = x0; x < x1; ++x)
-                    if (mrow[x]) row[x] = pixel::Over(pixel::Scale(c, Masked(cover, mrow[x])), row[x]);
+        if (mrow) {
+            // Each pixel its own cover: the span's times the mask's.
+            if (scratch_.Covers.size() < static_cast<size_t>(n)) scratch_.Covers.resize(static_cast<size_t>(n));
+            for (int i = 0; i < n; ++i) scratch_.Covers[i] = static_cast<uint16_t>(Masked(cover, mrow[x0 + i]));
+            const uint32_t* src = nullptr;
+            if (!p.IsSolid()) {
+                if (scratch_.Pixels.size() < static_cast<size_t>(n)) scratch_.Pixels.resize(static_cast<size_t>(n));
+                p.Fill(y, x0, x1, scratch_.Pixels.data());
+                src = scratch_.Pixels.data();
             }
+            blend::OverCovers(row + x0, src, p.Color(), scratch_.Covers.data(), n);
             return;
         }
-        if (scratch_.size() < static_cast<size_t>(n)) scratch_.resize(static_cast<size_t>(n));
-        p.Fill(y, x0, x1, scratch_.data());
-        for (int i = 0; i < n; ++i) {
-            const uint32_t f = mrow ? Masked(cover, mrow[x0 + i]) : cover;
-            if (f) row[x0 + i] = pixel::Over(pixel::Scale(scratch_[i], f), row[x0 + i]);
+        if (cover == 256 && p.Opaque()) {
+            // Nothing shows through: the paint goes straight into the row.
+            p.Fill(y, x0, x1, row + x0);
+            return;
         }
+        if (p.IsSolid()) {
+            const uint32_t sc = pixel::Scale(p.Color(), cover);
+            if (sc >> 24 == 0) return;
+            blend::OverColor(row + x0, sc, n);
+            return;
+        }
+        if (scratch_.Pixels.size() < static_cast<size_t>(n)) scratch_.Pixels.resize(static_cast<size_t>(n));
+        p.Fill(y, x0, x1, scratch_.Pixels.data());
+        if (cover == 256) blend::Over(row + x0, scratch_.Pixels.data(), n);
+        else blend::OverScaled(row + x0, scratch_.Pixels.data(), cover, n);
         return;
     }
 
     // Several styles share these pixels (anti-aliased seams): add their
     // contributions first, then lay the sum over the background once.
-    if (scratch_.size() < static_cast<size_t>(n)) scratch_.resize(static_cast<size_t>(n));
+    if (scratch_.Pixels.size() < static_cast<size_t>(n)) scratch_.Pixels.resize(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         uint32_t a = 0, r = 0, g = 0, b = 0;
         const uint32_t m = mrow ? mrow[x0 + i] : 255;
@@ -82,23 +90,20 @@ void Compositor::Run(int y, int x0, uint32_t style, const uint16_t* covers, int 
     }
     if (x0 >= x1) return;
     n = x1 - x0;
-    uint32_t* row = target_.Row(y) + x0;
+    if (mrow) {
+        if (scratch_.Covers.size() < static_cast<size_t>(n)) scratch_.Covers.resize(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            scratch_.Covers[i] = static_cast<uint16_t>(Masked(std::min<uint32_t>(covers[i], 256), mrow[x0 + i]));
+        covers = scratch_.Covers.data();
+    }
     const Paint& p = paints_[style];
-    const uint32_t* src;
-    uint32_t solid = 0;
-    if (p.IsSolid()) {
-        solid = p.Color();
-        src = nullptr;
-    } else {
-        if (scratch_.size() < static_cast<size_t>(n)) scratch_.resize(static_cast<size_t>(n));
-        p.Fill(y, x0, x1, scratch_.data());
-        src = scratch_.data();
+    const uint32_t* src = nullptr;
+    if (!p.IsSolid()) {
+        if (scratch_.Pixels.size() < static_cast<size_t>(n)) scratch_.Pixels.resize(static_cast<size_t>(n));
+        p.Fill(y, x0, x1, scratch_.Pixels.data());
+        src = scratch_.Pixels.data();
     }
-    for (int i = 0; i < n; ++i) {
-        uint32_t f = std::min<uint32_t>(covers[i], 256);
-        if (mrow) f = Masked(f, mrow[x0 + i]);
-        if (f) row[i] = pixel::Over(pixel::Scale(src ? src[i] : solid, f), row[i]);
-    }
+    blend::OverCovers(target_.Row(y) + x0, src, p.Color(), covers, n);
 }
 
 void Compositor::Prefetch(int y, int x0, int x1) {

@@ -18,12 +18,19 @@ struct Mask {
     uint8_t* Row(int y) { return Cover.data() + static_cast<size_t>(y) * static_cast<size_t>(Width); }
 };
 
+// Room for a row's paint and covers, kept by whoever draws many passes so
+// that a pass allocates nothing.
+struct CompositorScratch {
+    std::vector<uint32_t> Pixels;
+    std::vector<uint16_t> Covers;
+};
+
 // Paints the rasterizer's runs into an image with the styles' paints,
 // through an optional mask.
 class Compositor : public SpanSink {
 public:
-    Compositor(Image& target, const std::vector<Paint>& paints, const Mask* mask)
-        : target_(target), paints_(paints), mask_(mask) {}
+    Compositor(Image& target, const std::vector<Paint>& paints, const Mask* mask, CompositorScratch& scratch)
+        : target_(target), paints_(paints), mask_(mask), scratch_(scratch) {}
     void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) override;
     void Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) override;
     void Prefetch(int y, int x0, int x1) override;
@@ -32,7 +39,7 @@ private:
     Image& target_;
     const std::vector<Paint>& paints_;
     const Mask* mask_;
-    std::vector<uint32_t> scratch_;
+    CompositorScratch& scratch_;
 };
 
 // Adds the runs to a mask layer: coverage builds up as union.

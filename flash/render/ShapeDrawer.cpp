@@ -122,7 +122,7 @@ void ShapeDrawer::Draw(const swf::ShapeDef& shape, const swf::Matrix& m, const s
         raster_.Begin(clip, static_cast<uint32_t>(paints_.size()));
         AddFills(group, m);
         if (raster_.CellCount() > 0) {
-            Compositor out(target, paints_, mask);
+            Compositor out(target, paints_, mask, scratch_);
             raster_.Sweep(rule, aa, out);
             work_ += raster_.CellCount();
         }
@@ -146,7 +146,7 @@ void ShapeDrawer::Draw(const swf::ShapeDef& shape, const swf::Matrix& m, const s
             linePaints_[1] = Paint::FromStyle(style.Fill, m, cx, bmp, quality_);
             raster_.Begin(clip, 2);
             AddStrokes(std::span<const swf::Edge* const>(stroked_).subspan(s, t - s), m, width * 0.5);
-            Compositor out(target, linePaints_, mask);
+            Compositor out(target, linePaints_, mask, scratch_);
             raster_.Sweep(FillRule::NonZero, aa, out);
             work_ += raster_.CellCount();
             s = t;

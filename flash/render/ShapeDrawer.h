@@ -46,6 +46,7 @@ private:
     Quality quality_;
     BitmapLookup bitmaps_;
     Rasterizer raster_;
+    CompositorScratch scratch_;
     std::vector<Paint> paints_, linePaints_;
     std::vector<const swf::Edge*> stroked_;
     size_t work_ = 0;

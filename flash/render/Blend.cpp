@@ -1,0 +1,86 @@
+#include "flash/render/Blend.h"
+
+#include "flash/render/Image.h"
+
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace qb::render::blend {
+namespace {
+
+#if defined(__SSE2__)
+// Four pixels' channels times per-pixel factors 0..256, each (c * f) >> 8,
+// the same rounding as pixel::Scale. `f` holds one factor per 32-bit lane.
+inline __m128i Scale4(__m128i c, __m128i f) {
+    const __m128i zero = _mm_setzero_si128();
+    // Each factor into both 16-bit halves of its lane, then widened so every
+    // channel of a pixel meets its own pixel's factor.
+    f = _mm_or_si128(f, _mm_slli_epi32(f, 16));
+    const __m128i fLo = _mm_unpacklo_epi32(f, f), fHi = _mm_unpackhi_epi32(f, f);
+    const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(c, zero), fLo), 8);
+    const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(c, zero), fHi), 8);
+    return _mm_packus_epi16(lo, hi);
+}
+
+// src over dst for four pixels: dst scaled by 256 minus the source's alpha
+// (0..255 stretched to 0..256), plus src.
+inline __m128i Over4(__m128i src, __m128i dst) {
+    const __m128i a = _mm_srli_epi32(src, 24);
+    const __m128i inv = _mm_sub_epi32(_mm_set1_epi32(256), _mm_add_epi32(a, _mm_srli_epi32(a, 7)));
+    return _mm_add_epi32(src, Scale4(dst, inv));
+}
+
+inline __m128i Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+inline __m128i Covers4(const uint16_t* c) {
+    __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(c));
+    v = _mm_sub_epi16(v, _mm_subs_epu16(v, _mm_set1_epi16(256)));  // unsigned min with 256
+    return _mm_unpacklo_epi16(v, _mm_setzero_si128());
+}
+#endif
+
+}  // namespace
+
+void Over(uint32_t* dst, const uint32_t* src, int n) {
+    int i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= n; i += 4) Store(dst + i, Over4(Load(src + i), Load(dst + i)));
+#endif
+    for (; i < n; ++i) dst[i] = pixel::Over(src[i], dst[i]);
+}
+
+void OverScaled(uint32_t* dst, const uint32_t* src, uint32_t cover, int n) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i f = _mm_set1_epi32(static_cast<int>(cover));
+    for (; i + 4 <= n; i += 4) Store(dst + i, Over4(Scale4(Load(src + i), f), Load(dst + i)));
+#endif
+    for (; i < n; ++i) dst[i] = pixel::Over(pixel::Scale(src[i], cover), dst[i]);
+}
+
+void OverColor(uint32_t* dst, uint32_t color, int n) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i c = _mm_set1_epi32(static_cast<int>(color));
+    for (; i + 4 <= n; i += 4) Store(dst + i, Over4(c, Load(dst + i)));
+#endif
+    for (; i < n; ++i) dst[i] = pixel::Over(color, dst[i]);
+}
+
+void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i c = _mm_set1_epi32(static_cast<int>(color));
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = Scale4(src ? Load(src + i) : c, Covers4(covers + i));
+        Store(dst + i, Over4(s, Load(dst + i)));
+    }
+#endif
+    for (; i < n; ++i)
+        dst[i] = pixel::Over(pixel::Scale(src ? src[i] : color, std::min<uint32_t>(covers[i], 256)), dst[i]);
+}
+
+}  // namespace qb::render::blend

@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+
+namespace qb::render::blend {
+
+// Runs of premultiplied pixels laid over a row, the compositor's inner loops.
+// Each gives exactly what pixel::Over(pixel::Scale(src, cover), dst) gives
+// pixel by pixel; they only do it several pixels at a time.
+
+// dst[i] = src[i] over dst[i].
+void Over(uint32_t* dst, const uint32_t* src, int n);
+// dst[i] = (src[i] times cover/256) over dst[i], one cover for the run.
+void OverScaled(uint32_t* dst, const uint32_t* src, uint32_t cover, int n);
+// dst[i] = color over dst[i].
+void OverColor(uint32_t* dst, uint32_t color, int n);
+// dst[i] = (src[i] times covers[i]/256) over dst[i]; src null means color
+// at every pixel. Covers above 256 count as 256.
+void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n);
+
+}  // namespace qb::render::blend
