@@ -1,5 +1,7 @@
 #include "flash/render/Paint.h"
 
+#include "flash/render/GradientSpan.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -78,55 +80,6 @@ Paint Paint::FromStyle(const swf::FillStyle& style, const swf::Matrix& toPixels,
     return p;
 }
 
-namespace {
-
-// Gradient position to table index under a spread mode, without a call per pixel.
-template <swf::SpreadMode Spread>
-inline int Index(float t) {
-    if constexpr (Spread == swf::SpreadMode::Pad) {
-        t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
-    } else if constexpr (Spread == swf::SpreadMode::Repeat) {
-        t -= std::floor(t);
-    } else {
-        t = std::fabs(t);
-        t -= 2.0f * std::floor(t * 0.5f);
-        if (t > 1.0f) t = 2.0f - t;
-    }
-    const int i = static_cast<int>(t * 255.0f + 0.5f);
-    return i < 0 ? 0 : (i > 255 ? 255 : i);  // NaN and rounding land inside
-}
-
-template <swf::SpreadMode Spread>
-void FillGradient(int kind, const std::array<uint32_t, 256>& lut, float gx, float gy, float sx, float sy, float focal,
-                  int n, uint32_t* out) {
-    switch (kind) {
-        case 0:  // linear: -1..1 across x
-            for (int i = 0; i < n; ++i, gx += sx) out[i] = lut[Index<Spread>((gx + 1.0f) * 0.5f)];
-            break;
-        case 1:  // radial
-            for (int i = 0; i < n; ++i, gx += sx, gy += sy) out[i] = lut[Index<Spread>(std::sqrt(gx * gx + gy * gy))];
-            break;
-        default: {
-            // Where the ray from the focal point through this pixel meets the
-            // unit circle decides how far along the gradient the pixel is.
-            const float f = focal * 0.999f;
-            for (int i = 0; i < n; ++i, gx += sx, gy += sy) {
-                const float dx = gx - f, dy = gy;
-                const float dd = dx * dx + dy * dy;
-                if (dd < 1e-12f) {
-                    out[i] = lut[Index<Spread>(0.0f)];
-                    continue;
-                }
-                const float fd = f * dx;
-                const float s = (-fd + std::sqrt(std::max(0.0f, fd * fd - dd * (f * f - 1.0f)))) / dd;
-                out[i] = lut[Index<Spread>(s > 0 ? 1.0f / s : 1.0f)];
-            }
-        }
-    }
-}
-
-}  // namespace
-
 void Paint::Fill(int y, int x0, int x1, uint32_t* out) const {
     if (kind_ == Kind::Solid) {
         std::fill(out, out + (x1 - x0), color_);
@@ -140,14 +93,11 @@ void Paint::Fill(int y, int x0, int x1, uint32_t* out) const {
     const float gx = clampF(inverse_.A * (x0 + 0.5) + inverse_.C * (y + 0.5) + inverse_.Tx);
     const float gy = clampF(inverse_.B * (x0 + 0.5) + inverse_.D * (y + 0.5) + inverse_.Ty);
     const float sx = clampF(inverse_.A), sy = clampF(inverse_.B);
-    const int kind = kind_ == Kind::Linear ? 0 : kind_ == Kind::Radial ? 1 : 2;
-    const int n = x1 - x0;
-    const float f = static_cast<float>(focal_);
-    switch (spread_) {
-        case swf::SpreadMode::Pad: FillGradient<swf::SpreadMode::Pad>(kind, lut_, gx, gy, sx, sy, f, n, out); break;
-        case swf::SpreadMode::Repeat: FillGradient<swf::SpreadMode::Repeat>(kind, lut_, gx, gy, sx, sy, f, n, out); break;
-        case swf::SpreadMode::Reflect: FillGradient<swf::SpreadMode::Reflect>(kind, lut_, gx, gy, sx, sy, f, n, out); break;
-    }
+    const GradientShape shape = kind_ == Kind::Linear   ? GradientShape::Linear
+                                : kind_ == Kind::Radial ? GradientShape::Radial
+                                                        : GradientShape::Focal;
+    // The focal point kept just inside the circle, where the ray always meets it.
+    FillGradientSpan(shape, spread_, lut_.data(), gx, gy, sx, sy, static_cast<float>(focal_) * 0.999f, x1 - x0, out);
 }
 
 void Paint::FillBitmap(int y, int x0, int x1, uint32_t* out) const {
