@@ -123,7 +123,14 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
 
 void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     if (cellCount_ == 0 || clip_.Empty()) return;
+    // Far enough ahead to hide a trip to main memory behind the sweep of the
+    // rows before it.
+    constexpr int kPrefetchRows = 4;
     for (int r = firstRow_; r <= lastRow_; ++r) {
+        if (r + kPrefetchRows <= lastRow_) {
+            const std::vector<Cell>& ahead = rows_[static_cast<size_t>(r + kPrefetchRows)];
+            if (!ahead.empty()) sink.Prefetch(r + kPrefetchRows + clip_.Y0, ahead.front().X, ahead.back().X);
+        }
         std::vector<Cell>& row = rows_[static_cast<size_t>(r)];
         if (!row.empty()) SweepRow(r + clip_.Y0, row, rule, antialias, sink);
     }
