@@ -19,6 +19,7 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     if (rows_.size() < static_cast<size_t>(rows)) rows_.resize(static_cast<size_t>(rows));
     if (acc_.size() < styleCount) {
         acc_.resize(styleCount, 0.0f);
+        next_.resize(styleCount, 0.0f);
         isActive_.resize(styleCount, 0);
     }
 }
@@ -94,8 +95,16 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
         if (ib <= ia + 1) {
             // Within one cell: split by the line's mean position in it.
             const float mid = 0.5f * (x + xNext) - xaFloor;
-            Emit(row, ia, d * (1.0f - mid), styleLeft, styleRight);
-            Emit(row, ia + 1, d * mid, styleLeft, styleRight);
+            Emit(row, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
+        } else if (ib == ia + 2) {
+            // Across two cells: the covered area grows quadratically in each.
+            const float s = 1.0f / (xb - xa);
+            const float fa = xa - xaFloor;
+            const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
+            const float fb = xb - std::ceil(xb) + 1.0f;
+            const float am = 0.5f * s * fb * fb;
+            Emit(row, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
+            Emit(row, ib, d * am, 0.0f, styleLeft, styleRight);
         } else {
             // Across several cells: the covered area grows linearly in the
             // middle cells and quadratically in the first and last.
@@ -104,17 +113,17 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
             const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
             const float fb = xb - std::ceil(xb) + 1.0f;
             const float am = 0.5f * s * fb * fb;
-            Emit(row, ia, d * a0, styleLeft, styleRight);
-            if (ib == ia + 2) {
-                Emit(row, ia + 1, d * (1.0f - a0 - am), styleLeft, styleRight);
-            } else {
-                const float a1 = s * (1.5f - fa);
-                Emit(row, ia + 1, d * (a1 - a0), styleLeft, styleRight);
-                for (int xi = ia + 2; xi < ib - 1 && xi < clip_.X1; ++xi) Emit(row, xi, d * s, styleLeft, styleRight);
-                const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
-                Emit(row, ib - 1, d * (1.0f - a2 - am), styleLeft, styleRight);
-            }
-            Emit(row, ib, d * am, styleLeft, styleRight);
+            const float a1 = s * (1.5f - fa);
+            const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
+            auto change = [&](int xi) {
+                if (xi == ia) return d * a0;
+                if (xi == ia + 1) return d * (a1 - a0);
+                if (xi == ib - 1) return d * (1.0f - a2 - am);
+                if (xi == ib) return d * am;
+                return xi < ib ? d * s : 0.0f;
+            };
+            for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
+                Emit(row, xi, change(xi), change(xi + 1), styleLeft, styleRight);
         }
         cellCount_ += row.size() - before;
         x = xNext;
@@ -136,44 +145,88 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     }
 }
 
+namespace {
+
+// Pixels one cell group decides: pixel x alone, then x+1 up to the next
+// group, which may share a cover and go out as one span.
+struct RunGatherer {
+    std::vector<uint16_t>& run;
+    SpanSink& sink;
+    int y;
+    int runX = 0;
+    uint32_t runStyle = 0;
+
+    void Flush() {
+        if (!run.empty()) sink.Run(y, runX, runStyle, run.data(), static_cast<int>(run.size()));
+        run.clear();
+    }
+    // A lone pixel of one style: gathered with its neighbours into one Run.
+    void Pixel(int x, uint32_t style, uint32_t cover) {
+        if (!run.empty() && (runStyle != style || runX + static_cast<int>(run.size()) != x)) Flush();
+        if (run.empty()) runX = x, runStyle = style;
+        run.push_back(static_cast<uint16_t>(cover));
+    }
+    void Span(int x0, int x1, const StyleCoverage* covers, int count) {
+        Flush();
+        sink.Span(y, x0, x1, covers, count);
+    }
+};
+
+uint32_t CoverOf(float a, FillRule rule, bool antialias) {
+    a = std::fabs(a);
+    if (a > 1.0f) {
+        if (rule == FillRule::EvenOdd) {
+            a = std::fmod(a, 2.0f);
+            if (a > 1.0f) a = 2.0f - a;
+        } else {
+            a = 1.0f;
+        }
+    }
+    if (!antialias) return a > 0.5f ? 256 : 0;
+    return static_cast<uint32_t>(a * 256.0f + 0.5f);
+}
+
+}  // namespace
+
 // One style in the pass (a stroke, a one-colour shape): one running sum, no
 // bookkeeping of which styles are active.
 void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
     float acc = 0;
     run_.clear();
-    int runX = 0;
+    RunGatherer out{run_, sink, y};
     const Cell* c = row.data();
     const Cell* end = c + row.size();
     while (c != end) {
         const int x = c->X;
-        for (; c != end && c->X == x; ++c) acc += c->Left ? c->Delta : -c->Delta;
+        float a = 0, b = 0;
+        for (; c != end && c->X == x; ++c) {
+            if (c->Left) a += c->A, b += c->B;
+            else a -= c->A, b -= c->B;
+        }
+        // The coverage found here holds up to the next cell; after the
+        // row's last cell it runs on to the clip's right side, since the
+        // lines closing the area lie beyond it.
         const int xEnd = c != end ? c->X : clip_.X1;
-        float a = std::fabs(acc);
-        if (a > 1.0f) {
-            if (rule == FillRule::EvenOdd) {
-                a = std::fmod(a, 2.0f);
-                if (a > 1.0f) a = 2.0f - a;
+        const uint32_t pixel = CoverOf(acc + a, rule, antialias);
+        acc += a + b;
+        const uint32_t rest = xEnd > x + 1 ? CoverOf(acc, rule, antialias) : 0;
+        if (xEnd > x + 1 && rest == pixel) {
+            if (rest) {
+                const StyleCoverage one{1, rest};
+                out.Span(x, xEnd, &one, 1);
             } else {
-                a = 1.0f;
+                out.Flush();
             }
-        }
-        const uint32_t cover = antialias ? static_cast<uint32_t>(a * 256.0f + 0.5f) : (a > 0.5f ? 256 : 0);
-        if (!cover || x >= xEnd) {
-            if (!run_.empty()) sink.Run(y, runX, 1, run_.data(), static_cast<int>(run_.size())), run_.clear();
             continue;
         }
-        if (xEnd == x + 1) {
-            if (!run_.empty() && runX + static_cast<int>(run_.size()) != x)
-                sink.Run(y, runX, 1, run_.data(), static_cast<int>(run_.size())), run_.clear();
-            if (run_.empty()) runX = x;
-            run_.push_back(static_cast<uint16_t>(cover));
-            continue;
+        if (pixel) out.Pixel(x, 1, pixel);
+        else out.Flush();
+        if (rest) {
+            const StyleCoverage one{1, rest};
+            out.Span(x + 1, xEnd, &one, 1);
         }
-        if (!run_.empty()) sink.Run(y, runX, 1, run_.data(), static_cast<int>(run_.size())), run_.clear();
-        const StyleCoverage one{1, cover};
-        sink.Span(y, x, xEnd, &one, 1);
     }
-    if (!run_.empty()) sink.Run(y, runX, 1, run_.data(), static_cast<int>(run_.size()));
+    out.Flush();
 }
 
 void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
@@ -191,41 +244,23 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
     } else {
         std::sort(row.begin(), row.end(), [](const Cell& a, const Cell& b) { return a.X < b.X; });
     }
+    if (styleCount_ == 2) {
+        SweepSingle(y, row, rule, antialias, sink);
+        return;
+    }
 
-    auto coverOf = [&](float a) -> uint32_t {
-        a = std::fabs(a);
-        if (a > 1.0f) {
-            if (rule == FillRule::EvenOdd) {
-                a = std::fmod(a, 2.0f);
-                if (a > 1.0f) a = 2.0f - a;
-            } else {
-                a = 1.0f;
-            }
-        }
-        if (!antialias) return a > 0.5f ? 256 : 0;
-        return static_cast<uint32_t>(a * 256.0f + 0.5f);
-    };
-    auto touch = [&](uint32_t s, float d) {
+    auto touch = [&](uint32_t s, float a, float b) {
         if (!s) return;
-        acc_[s] += d;
+        acc_[s] += a;
+        next_[s] += b;
         if (!isActive_[s]) {
             isActive_[s] = 1;
             active_.push_back(s);
         }
     };
-
-    if (styleCount_ == 2) {
-        SweepSingle(y, row, rule, antialias, sink);
-        return;
-    }
     active_.clear();
     run_.clear();
-    int runX = 0;
-    uint32_t runStyle = 0;
-    auto flush = [&] {
-        if (!run_.empty()) sink.Run(y, runX, runStyle, run_.data(), static_cast<int>(run_.size()));
-        run_.clear();
-    };
+    RunGatherer out{run_, sink, y};
     const Cell* c = row.data();
     const Cell* end = c + row.size();
     while (c != end) {
@@ -233,18 +268,20 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
         for (; c != end && c->X == x; ++c) {
             // Coverage grows to the right of a downward line: that side is
             // the line's left in drawing direction when y points down.
-            touch(c->Left, c->Delta);
-            touch(c->Right, -c->Delta);
+            touch(c->Left, c->A, c->B);
+            touch(c->Right, -c->A, -c->B);
         }
-        // The coverage found here holds up to the next cell; after the
-        // row's last cell it runs on to the clip's right side, since the
-        // lines closing the area lie beyond it.
         const int xEnd = c != end ? c->X : clip_.X1;
+        pixelCovers_.clear();
+        for (const uint32_t s : active_)
+            if (const uint32_t cover = CoverOf(acc_[s], rule, antialias)) pixelCovers_.push_back({s, cover});
         covers_.clear();
         for (size_t i = 0; i < active_.size();) {
             const uint32_t s = active_[i];
-            const uint32_t cover = coverOf(acc_[s]);
-            if (cover) covers_.push_back({s, cover});
+            acc_[s] += next_[s];
+            next_[s] = 0;
+            if (xEnd > x + 1)
+                if (const uint32_t cover = CoverOf(acc_[s], rule, antialias)) covers_.push_back({s, cover});
             if (std::fabs(acc_[s]) < 1e-4f && c != end) {
                 // Balanced again: drop it so long rows stay cheap.
                 acc_[s] = 0;
@@ -255,19 +292,20 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
                 ++i;
             }
         }
-        if (covers_.empty() || x >= xEnd) continue;
-        if (covers_.size() == 1 && xEnd == x + 1) {
-            // A lone pixel of one style: gather it with its neighbours.
-            if (!run_.empty() && (runStyle != covers_[0].Style || runX + static_cast<int>(run_.size()) != x)) flush();
-            if (run_.empty()) runX = x, runStyle = covers_[0].Style;
-            run_.push_back(static_cast<uint16_t>(covers_[0].Cover));
-            continue;
+        const bool same = xEnd > x + 1 && covers_.size() == pixelCovers_.size() &&
+                          std::equal(covers_.begin(), covers_.end(), pixelCovers_.begin(),
+                                     [](const StyleCoverage& a, const StyleCoverage& b) {
+                                         return a.Style == b.Style && a.Cover == b.Cover;
+                                     });
+        const int spanFrom = same ? x : x + 1;
+        if (!same) {
+            if (pixelCovers_.size() == 1) out.Pixel(x, pixelCovers_[0].Style, pixelCovers_[0].Cover);
+            else if (!pixelCovers_.empty()) out.Span(x, x + 1, pixelCovers_.data(), static_cast<int>(pixelCovers_.size()));
         }
-        flush();
-        sink.Span(y, x, xEnd, covers_.data(), static_cast<int>(covers_.size()));
+        if (!covers_.empty() && spanFrom < xEnd) out.Span(spanFrom, xEnd, covers_.data(), static_cast<int>(covers_.size()));
     }
-    flush();
-    for (uint32_t s : active_) acc_[s] = 0, isActive_[s] = 0;
+    out.Flush();
+    for (uint32_t s : active_) acc_[s] = 0, next_[s] = 0, isActive_[s] = 0;
 }
 
 }  // namespace qb::render

@@ -67,19 +67,34 @@ public:
     static constexpr size_t kMaxCells = size_t{1} << 24;
 
 private:
-    // One cell's share of one line: the coverage change at pixel X of its
-    // row, positive for the style on the line's left, negative on its right.
+    // What the lines crossing pixel X of a row change: the coverage of
+    // pixel X itself by A, and of every pixel from X+1 on by A + B; positive
+    // for the style on a line's left, negative for the one on its right.
+    // Pairing a pixel's change with its neighbour's halves the cells to sort
+    // and sweep, and lines meeting in a pixel share its cell.
     struct Cell {
         int32_t X;
         uint32_t Left;
         uint32_t Right;
-        float Delta;
+        float A;
+        float B;
     };
     void ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight);
-    void Emit(std::vector<Cell>& row, int x, float delta, uint32_t styleLeft, uint32_t styleRight) {
-        if (x >= clip_.X1 || delta == 0.0f) return;
-        // Nothing left of the clip is drawn: fold it onto the first pixel.
-        row.push_back({x < clip_.X0 ? clip_.X0 : x, styleLeft, styleRight, delta});
+    void Emit(std::vector<Cell>& row, int x, float a, float b, uint32_t styleLeft, uint32_t styleRight) {
+        if (x >= clip_.X1) return;
+        if (x < clip_.X0) {
+            // Nothing left of the clip is drawn: fold it onto the first pixel.
+            x = clip_.X0, a += b, b = 0;
+        }
+        if (!row.empty()) {
+            Cell& last = row.back();
+            if (last.X == x && last.Left == styleLeft && last.Right == styleRight) {
+                last.A += a, last.B += b;
+                return;
+            }
+        }
+        if (a == 0.0f && b == 0.0f) return;
+        row.push_back({x, styleLeft, styleRight, a, b});
     }
     void SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
     void SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
@@ -89,10 +104,10 @@ private:
     std::vector<std::vector<Cell>> rows_;  // by row of the clip, capacity kept between passes
     int firstRow_ = 0, lastRow_ = -1;      // rows touched in this pass
     size_t cellCount_ = 0;
-    std::vector<float> acc_;
+    std::vector<float> acc_, next_;
     std::vector<uint32_t> active_;
     std::vector<uint8_t> isActive_;
-    std::vector<StyleCoverage> covers_;
+    std::vector<StyleCoverage> covers_, pixelCovers_;
     std::vector<uint16_t> run_;  // covers of single pixels waiting to go out as one Run
 };
 
