@@ -1,0 +1,169 @@
+// The rasterizer's covers against exact areas: each pixel's cover must be
+// the share of the pixel the polygon covers (to the rounding of 1/256), for
+// shapes with edges at any slope, with neighbouring styles whose covers add
+// up along a shared edge, and with parts beyond the clip.
+#include "flash/render/Rasterizer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <vector>
+
+using namespace qb::render;
+
+namespace {
+
+struct Pt {
+    double X, Y;
+};
+
+// Covers per style per pixel, as the sink receives them.
+class Grid : public SpanSink {
+public:
+    std::map<uint32_t, std::map<std::pair<int, int>, uint32_t>> Cover;
+    void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) override {
+        for (int k = 0; k < count; ++k)
+            for (int x = x0; x < x1; ++x) Add(styles[k].Style, x, y, styles[k].Cover);
+    }
+    void Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) override {
+        for (int i = 0; i < n; ++i) Add(style, x0 + i, y, covers[i]);
+    }
+    uint32_t At(uint32_t style, int x, int y) const {
+        auto s = Cover.find(style);
+        if (s == Cover.end()) return 0;
+        auto p = s->second.find({x, y});
+        return p == s->second.end() ? 0 : p->second;
+    }
+
+private:
+    void Add(uint32_t style, int x, int y, uint32_t cover) {
+        uint32_t& c = Cover[style][{x, y}];
+        EXPECT_EQ(c, 0u) << "pixel " << x << "," << y << " given twice";
+        c = cover;
+    }
+};
+
+// Area of a polygon cut to one pixel square (Sutherland-Hodgman, then the
+// shoelace formula).
+double PixelArea(const std::vector<Pt>& poly, int px, int py) {
+    std::vector<Pt> p = poly;
+    auto cut = [&](auto inside, auto meet) {
+        std::vector<Pt> out;
+        for (size_t i = 0; i < p.size(); ++i) {
+            const Pt a = p[i], b = p[(i + 1) % p.size()];
+            if (inside(b)) {
+                if (!inside(a)) out.push_back(meet(a, b));
+                out.push_back(b);
+            } else if (inside(a)) {
+                out.push_back(meet(a, b));
+            }
+        }
+        p = out;
+    };
+    auto atX = [](double x) {
+        return [x](Pt a, Pt b) { return Pt{x, a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X)}; };
+    };
+    auto atY = [](double y) {
+        return [y](Pt a, Pt b) { return Pt{a.X + (b.X - a.X) * (y - a.Y) / (b.Y - a.Y), y}; };
+    };
+    cut([&](Pt q) { return q.X >= px; }, atX(px));
+    cut([&](Pt q) { return q.X <= px + 1; }, atX(px + 1));
+    cut([&](Pt q) { return q.Y >= py; }, atY(py));
+    cut([&](Pt q) { return q.Y <= py + 1; }, atY(py + 1));
+    double a = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        const Pt& u = p[i];
+        const Pt& v = p[(i + 1) % p.size()];
+        a += u.X * v.Y - v.X * u.Y;
+    }
+    return std::fabs(a) * 0.5;
+}
+
+void AddPolygon(Rasterizer& r, const std::vector<Pt>& poly, uint32_t left, uint32_t right) {
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const Pt& a = poly[i];
+        const Pt& b = poly[(i + 1) % poly.size()];
+        r.Line(a.X, a.Y, b.X, b.Y, left, right);
+    }
+}
+
+// Every pixel of the clip against the exact area, within a step of 1/256
+// for rounding and a little for float sums.
+void ExpectExact(const Grid& g, uint32_t style, const std::vector<Pt>& poly, const PixelRect& clip) {
+    for (int y = clip.Y0; y < clip.Y1; ++y)
+        for (int x = clip.X0; x < clip.X1; ++x)
+            EXPECT_NEAR(g.At(style, x, y), PixelArea(poly, x, y) * 256.0, 1.6) << "pixel " << x << "," << y;
+}
+
+}  // namespace
+
+TEST(Rasterizer, CoversAreThePixelAreasAtEverySlope) {
+    const std::vector<std::vector<Pt>> shapes = {
+        {{2.3, 1.7}, {17.8, 4.1}, {9.2, 15.6}},                   // shallow, steep and slanted edges
+        {{1.0, 1.0}, {18.0, 1.0}, {18.0, 3.5}, {1.0, 3.5}},       // whole pixels and half a row
+        {{0.5, 8.25}, {19.5, 8.75}, {19.25, 9.1}, {0.2, 8.6}},    // nearly flat sliver
+        {{10.1, 0.3}, {10.4, 19.7}, {10.9, 19.6}, {10.6, 0.2}},   // nearly upright sliver
+        {{3.3, 3.3}, {3.6, 3.4}, {3.4, 3.7}},                     // inside one pixel
+    };
+    const PixelRect clip{0, 0, 20, 20};
+    for (const auto& poly : shapes) {
+        for (const bool reversed : {false, true}) {
+            auto p = poly;
+            if (reversed) std::reverse(p.begin(), p.end());
+            Rasterizer r;
+            r.Begin(clip, 2);
+            // Either winding: the style is on the inside's side.
+            AddPolygon(r, p, reversed ? 0 : 1, reversed ? 1 : 0);
+            Grid g;
+            r.Sweep(FillRule::NonZero, true, g);
+            ExpectExact(g, 1, p, clip);
+        }
+    }
+}
+
+TEST(Rasterizer, NeighbouringStylesShareTheirEdgeWithoutGapOrOverlap) {
+    // A square split by a slanted line: style 1 left of it, 2 right; a third
+    // style makes the pass a compound one.
+    const std::vector<Pt> whole{{2.2, 2.4}, {17.6, 2.4}, {17.6, 17.3}, {2.2, 17.3}};
+    const std::vector<Pt> left{{2.2, 2.4}, {11.3, 2.4}, {6.7, 17.3}, {2.2, 17.3}};
+    const std::vector<Pt> right{{11.3, 2.4}, {17.6, 2.4}, {17.6, 17.3}, {6.7, 17.3}};
+    const PixelRect clip{0, 0, 20, 20};
+    Rasterizer r;
+    r.Begin(clip, 4);
+    // Screen y points down, so a clockwise outline on screen has its inside
+    // on the left of travel: the outer edges, then the shared one.
+    r.Line(2.2, 2.4, 11.3, 2.4, 0, 1);
+    r.Line(11.3, 2.4, 17.6, 2.4, 0, 2);
+    r.Line(17.6, 2.4, 17.6, 17.3, 0, 2);
+    r.Line(17.6, 17.3, 6.7, 17.3, 0, 2);
+    r.Line(6.7, 17.3, 2.2, 17.3, 0, 1);
+    r.Line(2.2, 17.3, 2.2, 2.4, 0, 1);
+    r.Line(11.3, 2.4, 6.7, 17.3, 2, 1);
+    Grid g;
+    r.Sweep(FillRule::NonZero, true, g);
+    ExpectExact(g, 1, left, clip);
+    ExpectExact(g, 2, right, clip);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            EXPECT_NEAR(g.At(1, x, y) + g.At(2, x, y), PixelArea(whole, x, y) * 256.0, 2.0) << x << "," << y;
+}
+
+TEST(Rasterizer, PartsBeyondTheClipLeaveTheInsideAsItWas) {
+    // A triangle reaching past every side of the clip.
+    const std::vector<Pt> poly{{-30.5, 4.2}, {45.3, -12.7}, {12.6, 60.1}};
+    const PixelRect clip{3, 2, 17, 15};
+    Rasterizer r;
+    r.Begin(clip, 2);
+    AddPolygon(r, poly, 1, 0);
+    Grid g;
+    r.Sweep(FillRule::NonZero, true, g);
+    ExpectExact(g, 1, poly, clip);
+    for (const auto& [pixel, cover] : g.Cover[1]) {
+        EXPECT_GE(pixel.first, clip.X0);
+        EXPECT_LT(pixel.first, clip.X1);
+        EXPECT_GE(pixel.second, clip.Y0);
+        EXPECT_LT(pixel.second, clip.Y1);
+    }
+}
