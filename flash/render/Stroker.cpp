@@ -31,18 +31,29 @@ void Stroker::Arc(Point c, Point from, double sweep) {
     }
 }
 
-void Stroker::Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOut) {
+void Stroker::Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOut, double lenIn, double lenOut) {
     const double turn = Cross(dirIn, dirOut);
     const bool outer = Cross(dirIn, offIn) * turn < 0;
     if (outer) {
         contour_.push_back(Add(at, offIn));
         Arc(at, offIn, std::atan2(Cross(offIn, offOut), Dot(offIn, offOut)));
-    } else {
-        // Through the vertex: what is left of the two quads' rungs there.
-        contour_.push_back(Add(at, offIn));
-        contour_.push_back(at);
-        contour_.push_back(Add(at, offOut));
+        return;
     }
+    // The inner edges cross half * tan(turn / 2) before the vertex. Within
+    // half of each segment the crossing is where the union's boundary
+    // turns, and no other join of those segments reaches that far.
+    const double cosTurn = Dot(dirIn, dirOut);
+    if (cosTurn > 0) {
+        const double back = half_ * std::fabs(turn) / (1.0 + cosTurn);
+        if (back <= 0.5 * std::min(lenIn, lenOut)) {
+            contour_.push_back({at.X + offIn.X - dirIn.X * back, at.Y + offIn.Y - dirIn.Y * back});
+            return;
+        }
+    }
+    // Through the vertex: what is left of the two quads' rungs there.
+    contour_.push_back(Add(at, offIn));
+    contour_.push_back(at);
+    contour_.push_back(Add(at, offOut));
 }
 
 void Stroker::Close() {
@@ -56,8 +67,8 @@ void Stroker::Close() {
 
 void Stroker::Stroke(const std::vector<Point>& points, bool closed) {
     if (points.empty() || half_ <= 0) return;
-    std::vector<Point> pts;
-    pts.reserve(points.size());
+    std::vector<Point>& pts = points_;
+    pts.clear();
     for (const Point& p : points)
         if (pts.empty() || std::hypot(p.X - pts.back().X, p.Y - pts.back().Y) > 1e-6) pts.push_back(p);
     if (closed && pts.size() > 2 && std::hypot(pts.front().X - pts.back().X, pts.front().Y - pts.back().Y) < 1e-6)
@@ -72,11 +83,15 @@ void Stroker::Stroke(const std::vector<Point>& points, bool closed) {
         return;
     }
     const size_t segments = closed ? pts.size() : pts.size() - 1;
-    std::vector<Point> dirs(segments), normals(segments);
+    dirs_.resize(segments), normals_.resize(segments), lengths_.resize(segments);
+    auto& dirs = dirs_;
+    auto& normals = normals_;
+    auto& lens = lengths_;
     for (size_t i = 0; i < segments; ++i) {
         const Point& a = pts[i];
         const Point& b = pts[(i + 1) % pts.size()];
         const double len = std::hypot(b.X - a.X, b.Y - a.Y);
+        lens[i] = len;
         dirs[i] = {(b.X - a.X) / len, (b.Y - a.Y) / len};
         normals[i] = {-dirs[i].Y * half_, dirs[i].X * half_};
     }
@@ -84,12 +99,12 @@ void Stroker::Stroke(const std::vector<Point>& points, bool closed) {
         // Two loops: the left side forwards, the right side backwards.
         for (size_t i = 0; i < segments; ++i) {
             const size_t prev = (i + segments - 1) % segments;
-            Join(pts[i], normals[prev], normals[i], dirs[prev], dirs[i]);
+            Join(pts[i], normals[prev], normals[i], dirs[prev], dirs[i], lens[prev], lens[i]);
         }
         Close();
         for (size_t k = segments; k-- > 0;) {
             const size_t next = (k + 1) % segments;  // the segment walked before, going backwards
-            Join(pts[next], Neg(normals[next]), Neg(normals[k]), Neg(dirs[next]), Neg(dirs[k]));
+            Join(pts[next], Neg(normals[next]), Neg(normals[k]), Neg(dirs[next]), Neg(dirs[k]), lens[next], lens[k]);
         }
         Close();
         return;
@@ -97,11 +112,11 @@ void Stroker::Stroke(const std::vector<Point>& points, bool closed) {
     const Point& first = pts.front();
     const Point& last = pts.back();
     contour_.push_back(Add(first, normals[0]));
-    for (size_t i = 1; i < segments; ++i) Join(pts[i], normals[i - 1], normals[i], dirs[i - 1], dirs[i]);
+    for (size_t i = 1; i < segments; ++i) Join(pts[i], normals[i - 1], normals[i], dirs[i - 1], dirs[i], lens[i - 1], lens[i]);
     contour_.push_back(Add(last, normals[segments - 1]));
     Arc(last, normals[segments - 1], -std::numbers::pi);  // round cap through the end
     for (size_t i = segments - 1; i >= 1; --i)
-        Join(pts[i], Neg(normals[i]), Neg(normals[i - 1]), Neg(dirs[i]), Neg(dirs[i - 1]));
+        Join(pts[i], Neg(normals[i]), Neg(normals[i - 1]), Neg(dirs[i]), Neg(dirs[i - 1]), lens[i], lens[i - 1]);
     contour_.push_back(Add(first, Neg(normals[0])));
     Arc(first, Neg(normals[0]), -std::numbers::pi);  // and through the start
     Close();

@@ -13,8 +13,10 @@ struct Point {
 // Turns a polyline into the outline of a stroke with round joins and caps.
 // The outline is the sum of a quad per segment, a wedge on the outer side of
 // each join and a half disc at each open end, all winding the same way: the
-// rungs between neighbouring quads cancel, which leaves one contour that
-// turns through the vertex on the inner side of each join. Filled with the
+// rungs between neighbouring quads cancel, which leaves one contour. On the
+// inner side of a join it cuts the corner where the two quads' inner edges
+// cross, when that point lies on both segments (the usual case along a
+// flattened curve), else it turns through the vertex. Filled with the
 // non-zero rule it covers exactly the union of the pieces, at the cost of
 // its outline only.
 class Stroker {
@@ -24,7 +26,7 @@ public:
     void Stroke(const std::vector<Point>& points, bool closed);
 
 private:
-    void Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOut);
+    void Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOut, double lenIn, double lenOut);
     void Arc(Point center, Point from, double sweep);
     void Close();
     int ArcSteps(double angle) const;
@@ -33,6 +35,8 @@ private:
     uint32_t style_;
     double half_, tolerance_;
     std::vector<Point> contour_;
+    std::vector<Point> points_, dirs_, normals_;  // kept between strokes: no allocation per stroke
+    std::vector<double> lengths_;
 };
 
 }  // namespace qb::render

@@ -167,3 +167,29 @@ TEST(Rasterizer, PartsBeyondTheClipLeaveTheInsideAsItWas) {
         EXPECT_LT(pixel.second, clip.Y1);
     }
 }
+
+TEST(Rasterizer, OverlapsUnderNonZeroCoverTheirUnionOnce) {
+    // Two squares wound the same way, overlapping in a band, and a triangle
+    // inside both: where windings add up, a pixel is still covered once.
+    const std::vector<Pt> a{{2.3, 2.6}, {12.7, 2.6}, {12.7, 12.2}, {2.3, 12.2}};
+    const std::vector<Pt> b{{7.4, 5.1}, {17.9, 5.9}, {17.2, 16.8}, {6.8, 16.3}};
+    const std::vector<Pt> c{{8.1, 6.2}, {11.5, 6.9}, {9.3, 11.4}};
+    const PixelRect clip{0, 0, 20, 20};
+    Rasterizer r;
+    r.Begin(clip, 2);
+    AddPolygon(r, a, 1, 0);
+    AddPolygon(r, b, 1, 0);
+    AddPolygon(r, c, 1, 0);
+    Grid g;
+    r.Sweep(FillRule::NonZero, true, g);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            // Union area: both minus what they share (they are convex).
+            const double inA = PixelArea(a, x, y), inB = PixelArea(b, x, y);
+            if (inA == 0 || inB == 0) {
+                EXPECT_NEAR(g.At(1, x, y), (inA + inB) * 256.0, 1.6) << x << "," << y;
+            } else if (inA == 1 && inB == 1) {
+                EXPECT_EQ(g.At(1, x, y), 256u) << x << "," << y;
+            }
+        }
+}
