@@ -50,8 +50,12 @@ void ExpectStroke(const std::vector<Point>& line, bool closed, double half) {
             // The pixel's centre; its corners are within 0.71 of it.
             const double d = Distance({x + 0.5, y + 0.5}, line, closed);
             const uint32_t cover = c.At.count({x, y}) ? c.At[{x, y}] : 0;
-            if (d + 0.71 < half - 0.15) EXPECT_EQ(cover, 256u) << "hole at " << x << "," << y;
-            if (d - 0.71 > half) EXPECT_EQ(cover, 0u) << "spill at " << x << "," << y;
+            if (d + 0.71 < half - 0.15) {
+                EXPECT_EQ(cover, 256u) << "hole at " << x << "," << y;
+            }
+            if (d - 0.71 > half) {
+                EXPECT_EQ(cover, 0u) << "spill at " << x << "," << y;
+            }
         }
     }
 }
