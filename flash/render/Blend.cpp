@@ -7,6 +7,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace qb::render::blend {
 namespace {
@@ -42,10 +45,58 @@ inline __m128i Covers4(const uint16_t* c) {
 }
 #endif
 
+#if defined(__GNUC__) && defined(__x86_64__)
+#define QB_BLEND_AVX2 1
+// Eight pixels at a time where the processor has it; the same per-channel
+// arithmetic as the four-wide path.
+#define QB_AVX2 __attribute__((target("avx2")))
+
+QB_AVX2 inline __m256i Scale8(__m256i c, __m256i f) {
+    const __m256i zero = _mm256_setzero_si256();
+    f = _mm256_or_si256(f, _mm256_slli_epi32(f, 16));
+    const __m256i fLo = _mm256_unpacklo_epi32(f, f), fHi = _mm256_unpackhi_epi32(f, f);
+    const __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(c, zero), fLo), 8);
+    const __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(c, zero), fHi), 8);
+    return _mm256_packus_epi16(lo, hi);
+}
+
+QB_AVX2 inline __m256i Over8(__m256i src, __m256i dst) {
+    const __m256i a = _mm256_srli_epi32(src, 24);
+    const __m256i inv = _mm256_sub_epi32(_mm256_set1_epi32(256), _mm256_add_epi32(a, _mm256_srli_epi32(a, 7)));
+    return _mm256_add_epi32(src, Scale8(dst, inv));
+}
+
+// Each returns how many pixels it did, a multiple of eight.
+QB_AVX2 int Over8Run(uint32_t* dst, const uint32_t* src, int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Over8(s, d));
+    }
+    return i;
+}
+
+QB_AVX2 int OverColor8Run(uint32_t* dst, uint32_t color, int n) {
+    const __m256i c = _mm256_set1_epi32(static_cast<int>(color));
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Over8(c, d));
+    }
+    return i;
+}
+
+bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
+#endif
+
 }  // namespace
 
 void Over(uint32_t* dst, const uint32_t* src, int n) {
     int i = 0;
+#if defined(QB_BLEND_AVX2)
+    if (n >= 8 && HasAvx2()) i = Over8Run(dst, src, n);
+#endif
 #if defined(__SSE2__)
     for (; i + 4 <= n; i += 4) Store(dst + i, Over4(Load(src + i), Load(dst + i)));
 #endif
@@ -63,6 +114,9 @@ void OverScaled(uint32_t* dst, const uint32_t* src, uint32_t cover, int n) {
 
 void OverColor(uint32_t* dst, uint32_t color, int n) {
     int i = 0;
+#if defined(QB_BLEND_AVX2)
+    if (n >= 8 && HasAvx2()) i = OverColor8Run(dst, color, n);
+#endif
 #if defined(__SSE2__)
     const __m128i c = _mm_set1_epi32(static_cast<int>(color));
     for (; i + 4 <= n; i += 4) Store(dst + i, Over4(c, Load(dst + i)));
