@@ -76,7 +76,8 @@ void ShapeDrawer::AddFills(std::span<const swf::Edge> edges, const swf::Matrix& 
 }
 
 void ShapeDrawer::AddStrokes(std::span<const swf::Edge* const> edges, const swf::Matrix& m, double halfWidth) {
-    Stroker stroker(raster_, 1, halfWidth, Tolerance());
+    Stroker& stroker = stroker_;
+    stroker.Reset(1, halfWidth, Tolerance());
     polyline_.clear();
     const swf::Edge* prev = nullptr;
     auto flush = [&] {

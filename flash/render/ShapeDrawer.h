@@ -20,6 +20,9 @@ using BitmapLookup = std::function<const Image*(uint16_t id)>;
 class ShapeDrawer {
 public:
     ShapeDrawer(Quality quality, BitmapLookup bitmaps) : quality_(quality), bitmaps_(std::move(bitmaps)) {}
+    // The stroker holds on to this drawer's rasterizer.
+    ShapeDrawer(const ShapeDrawer&) = delete;
+    ShapeDrawer& operator=(const ShapeDrawer&) = delete;
 
     // `toPixels` maps the shape's twips to pixels of `target`; `clip` limits
     // the pixels touched; `mask` (may be null) hides what it does not cover.
@@ -46,6 +49,7 @@ private:
     Quality quality_;
     BitmapLookup bitmaps_;
     Rasterizer raster_;
+    Stroker stroker_{raster_, 1, 1.0, 0.15};
     CompositorScratch scratch_;
     std::vector<Paint> paints_, linePaints_;
     std::vector<const swf::Edge*> stroked_;

@@ -23,6 +23,11 @@ class Stroker {
 public:
     Stroker(Rasterizer& raster, uint32_t style, double halfWidth, double tolerance)
         : raster_(raster), style_(style), half_(halfWidth), tolerance_(tolerance) {}
+    // The same stroker for another line style: its buffers stay, so a drawer
+    // that keeps one strokes without allocating.
+    void Reset(uint32_t style, double halfWidth, double tolerance) {
+        style_ = style, half_ = halfWidth, tolerance_ = tolerance;
+    }
     void Stroke(const std::vector<Point>& points, bool closed);
 
 private:
