@@ -234,7 +234,7 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
     // already in order, else a few runs to put together.
     const bool sorted = std::is_sorted(row.begin(), row.end(), [](const Cell& a, const Cell& b) { return a.X < b.X; });
     if (sorted) {
-    } else if (row.size() < 12) {
+    } else if (row.size() < 32) {
         for (size_t i = 1; i < row.size(); ++i) {
             const Cell c = row[i];
             size_t j = i;

@@ -80,7 +80,8 @@ private:
         float B;
     };
     void ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight);
-    void Emit(std::vector<Cell>& row, int x, float a, float b, uint32_t styleLeft, uint32_t styleRight) {
+    [[gnu::always_inline]] void Emit(std::vector<Cell>& row, int x, float a, float b, uint32_t styleLeft,
+                                     uint32_t styleRight) {
         if (x >= clip_.X1) return;
         if (x < clip_.X0) {
             // Nothing left of the clip is drawn: fold it onto the first pixel.
