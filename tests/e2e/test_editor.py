@@ -1,0 +1,246 @@
+"""The editor window driven as a user drives it: movies added through the
+open dialog (a tool program among them is refused), options changed with
+their rules, Save Current Settings writing the settings file and the
+system's screensaver registration, the exit question, and project files."""
+import os
+import re
+import subprocess
+
+import harness
+from e2ecase import E2ECase
+from test_package_install import movie
+
+EDITOR = "^Quenbrook$"  # the editor and its message boxes share the caption
+DIALOG = "^(Open|Save As)$"
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+CLIENT_W, CLIENT_H = 459, 312
+PAGE_TOP = 26
+
+# Client coordinates of what the tests press.
+TABS = [(40, 13), (120, 13), (180, 13)]
+BTN_ADD = (373, PAGE_TOP + 20)
+BTN_CLEAR = (373, PAGE_TOP + 76)
+BTN_SAVE = (374, PAGE_TOP + 264)
+BTN_EXIT = (428, PAGE_TOP + 264)
+EXIT_MOVE, EXIT_CLICK, EXIT_KEY = (40, PAGE_TOP + 159), (40, PAGE_TOP + 179), (40, PAGE_TOP + 199)
+QUALITY = (220, PAGE_TOP + 50)
+BTN_ADD_SOUND = (373, PAGE_TOP + 60)
+
+
+def read_settings(path):
+    """Sections of a settings file: {name: [(key, value), ...]}."""
+    sections, current = {}, None
+    with open(path, encoding="latin-1") as f:
+        for line in f.read().splitlines():
+            if line.startswith("["):
+                current = sections.setdefault(line.strip("[]"), [])
+            elif "=" in line and current is not None:
+                current.append(tuple(line.split("=", 1)))
+    return sections
+
+
+class Editor(E2ECase):
+    def setUp(self):
+        super().setUp()
+        self.app = self.install()
+        self.movies_dir = os.path.join(self.desktop.prefix, "drive_c", "movies")
+        os.makedirs(self.movies_dir, exist_ok=True)
+        self.put("stars.swf", movie((0, 0, 80)))
+        self.put("moon.swf", movie((80, 0, 0)))
+        # A projector: a program with a movie, four bytes and the movie's length behind it.
+        inner = movie((0, 80, 0))
+        self.put("show.exe", b"MZ" + bytes(300) + inner + b"\x56\x34\x12\xfa" + len(inner).to_bytes(4, "little"))
+        self.put("tool.exe", b"MZ" + bytes(500))
+        self.put("tide.wav", b"RIFF" + bytes(40))
+        self.settings = self.app.path("Quenbrook.dat")
+
+    def put(self, name, data):
+        with open(os.path.join(self.movies_dir, name), "wb") as f:
+            f.write(data)
+
+    def write_settings(self, text):
+        with open(self.settings, "w", encoding="latin-1", newline="") as f:
+            f.write(text.replace("\n", "\r\n"))
+
+    # -- driving the window --------------------------------------------------
+    def start(self):
+        self.proc = self.app.start()
+        self.window = self.desktop.wait_window(EDITOR)[0]
+        return self.proc
+
+    def windows(self):
+        return self.desktop.find_windows(EDITOR)
+
+    def click(self, point):
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", self.window], env=self.desktop._env(),
+                                  capture_output=True, text=True, check=True).stdout
+        pos = dict(line.split("=") for line in geometry.split())
+        # The X window holds the menu bar above the client area.
+        x = int(pos["X"]) + int(pos["WIDTH"]) - CLIENT_W + point[0]
+        y = int(pos["Y"]) + int(pos["HEIGHT"]) - CLIENT_H + point[1]
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=self.desktop._env(), check=True)
+
+    def keys(self, *keys):
+        subprocess.run(["xdotool", "key", "--delay", "80", *keys], env=self.desktop._env(), check=True)
+
+    def type(self, text):
+        subprocess.run(["xdotool", "type", "--delay", "30", text], env=self.desktop._env(), check=True)
+
+    def message_box(self):
+        """Waits for a message box over the editor and answers its window id."""
+        return harness.wait_until("a message box", lambda: [w for w in self.windows() if w != self.window])[0]
+
+    def no_message_box(self):
+        self.assertEqual(self.windows(), [self.window])
+
+    def choose_files(self, *names, folder=None):
+        """Types the names into the open or save dialog that the last click opened."""
+        self.desktop.wait_window(DIALOG)
+        if folder:
+            self.type(folder)
+            self.keys("Return")
+        self.type(" ".join(f'"{n}"' for n in names) if len(names) > 1 else names[0])
+        self.keys("Return")
+        harness.wait_until("the dialog to close", lambda: not self.desktop.find_windows(DIALOG))
+
+    def save_and_wait(self, advice=False):
+        """Save Current Settings; with an empty movie list the advice comes first and the save goes on."""
+        before = os.path.getmtime(self.settings) if os.path.exists(self.settings) else None
+        self.click(BTN_SAVE)
+        if advice:
+            box = self.message_box()
+            self.keys("Return")
+            harness.wait_until("the advice to close", lambda: box not in self.windows())
+        harness.wait_until("the settings file to be written",
+                           lambda: os.path.exists(self.settings) and os.path.getmtime(self.settings) != before)
+        # The file is written in one step; read it once it has its options.
+        return harness.wait_until("the saved options", lambda: read_settings(self.settings).get("Options") and
+                                  read_settings(self.settings))
+
+    def exit_and_wait(self):
+        self.click(BTN_EXIT)
+        self.assertEqual(self.proc.wait(timeout=harness.DEADLINE), 0)
+
+    # -- the tests -----------------------------------------------------------
+    def test_movies_options_and_sounds_saved_and_registered(self):
+        self.write_settings("[Path]\nFlashPath=C:\\movies\\\nSoundPath=C:\\movies\\\n")
+        self.start()
+        self.desktop.screenshot("editor_movies_empty")
+        self.click(BTN_ADD)
+        self.choose_files("stars.swf", "tool.exe", "show.exe", "moon.swf")
+        # One message, for the program that carries no movie; the others are listed.
+        box = self.message_box()
+        self.desktop.screenshot("editor_not_a_projector")
+        self.keys("Return")
+        harness.wait_until("the message to close", lambda: box not in self.windows())
+
+        self.click(TABS[1])
+        self.click(EXIT_MOVE)
+        self.click(EXIT_CLICK)  # no mouse event left: the cursor stays visible
+        self.no_message_box()
+        self.click(EXIT_KEY)    # the last event cannot go
+        box = self.message_box()
+        self.keys("Return")
+        harness.wait_until("the message to close", lambda: box not in self.windows())
+        self.click(QUALITY)
+        self.keys("Home", "Return")
+        self.desktop.screenshot("editor_options")
+
+        self.click(TABS[2])
+        self.click(BTN_ADD_SOUND)
+        self.choose_files("tide.wav")
+        self.desktop.screenshot("editor_sounds")
+
+        saved = self.save_and_wait()
+        m = "C:\\movies\\"
+        self.assertEqual([k for k, _ in saved["Movies"]], [m + "stars.swf", m + "show.exe", m + "moon.swf"])
+        self.assertEqual([k for k, _ in saved["Sounds"]], [m + "tide.wav"])
+        options = dict(saved["Options"])
+        self.assertEqual({k: options[k] for k in ("MouseMove", "MouseClick", "KeyPress", "ShowCursor", "Quality")},
+                         {"MouseMove": "0", "MouseClick": "0", "KeyPress": "1", "ShowCursor": "1", "Quality": "0"})
+        self.assertEqual(options["BgColor"], "16777215")
+        self.assertEqual(dict(saved["Path"])["FlashPath"], "C:\\movies\\")
+
+        # Registered: the running program's short path, in system.ini and the user's desktop key.
+        boot = re.search(r"^SCRNSAVE\.EXE=(.*)$", self.desktop.system_ini(), re.M | re.I)
+        self.assertIsNotNone(boot)
+        short = boot.group(1).strip()
+        self.assertRegex(short.upper(), r"^C:\\QB\\[^\\ ]+\\[^\\ ]+\.EXE$")
+        self.assertNotIn(" ", short)
+        self.assertEqual(self.desktop.reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), short)
+
+        # Saved just now: leaving asks nothing.
+        self.exit_and_wait()
+
+    def test_the_exit_question_follows_what_differs_from_the_file(self):
+        # No settings file: the untouched editor shows white where the file reads black.
+        self.start()
+        self.click(BTN_EXIT)
+        self.message_box()
+        self.keys("Escape")  # Cancel: the editor stays
+        harness.wait_until("the question to close", lambda: self.windows() == [self.window])
+        self.assertIsNone(self.proc.poll())
+        self.save_and_wait(advice=True)
+        self.exit_and_wait()
+        saved = open(self.settings, "rb").read()
+
+        # A change, then No: the file stays as it was (the dialog folders aside).
+        self.start()
+        self.click(TABS[1])
+        self.click(EXIT_MOVE)
+        self.click(BTN_EXIT)
+        self.message_box()
+        self.keys("n")
+        self.assertEqual(self.proc.wait(timeout=harness.DEADLINE), 0)
+        self.assertEqual(read_settings(self.settings)["Options"], [tuple(l.split("=", 1)) for l in
+                         saved.decode("latin-1").split("\r\n") if l.startswith(("MovieSize", "Quality", "Sequence",
+                         "BgColor", "Mouse", "KeyPress", "ShowCursor", "AutoPlay", "MovieBgSound", "RandomSound"))])
+
+        # A change, then Yes: saved on the way out.
+        self.start()
+        self.click(TABS[1])
+        self.click(EXIT_MOVE)
+        self.click(BTN_EXIT)
+        self.message_box()
+        self.keys("Return")  # Yes is the default answer
+        self.assertEqual(self.proc.wait(timeout=harness.DEADLINE), 0)
+        self.assertEqual(dict(read_settings(self.settings)["Options"])["MouseMove"], "0")
+
+    def test_a_project_saved_and_loaded_comes_back(self):
+        m = "C:\\movies\\"
+        self.write_settings(f"[Movies]\n{m}moon.swf=\n{m}stars.swf=\n[Options]\nQuality=1\nSequence=0\n"
+                            f"BgColor=255\nAutoPlay=0\n[Sounds]\n{m}tide.wav=\n")
+        self.start()
+        self.keys("alt+p", "s")
+        self.choose_files("C:\\night.qbk")
+        project = os.path.join(self.desktop.prefix, "drive_c", "night.qbk")
+        harness.wait_until("the project file", lambda: os.path.exists(project))
+        written = read_settings(project)
+        self.assertNotIn("Path", written)
+        self.assertEqual([k for k, _ in written["Movies"]], [m + "moon.swf", m + "stars.swf"])
+
+        # Lists emptied and saved, then the project loaded and saved again.
+        self.click(BTN_CLEAR)
+        emptied = self.save_and_wait(advice=True)
+        self.assertNotIn("Movies", emptied)
+        self.keys("alt+p", "l")
+        self.choose_files("C:\\night.qbk")
+        restored = self.save_and_wait()
+        for section in ("Movies", "Sounds"):
+            self.assertEqual(restored[section], written[section], section)
+        self.assertEqual(dict(restored["Options"]), dict(written["Options"]))
+        self.assertEqual(dict(restored["Options"])["BgColor"], "255")
+
+        # Something that is no settings file reads as empty lists and the defaults.
+        with open(os.path.join(self.desktop.prefix, "drive_c", "junk.qbk"), "wb") as f:
+            f.write(bytes((i * 7919) & 0xFF for i in range(3000)))
+        self.keys("alt+p", "l")
+        self.choose_files("C:\\junk.qbk")
+        defaults = self.save_and_wait(advice=True)
+        self.assertNotIn("Movies", defaults)
+        self.assertNotIn("Sounds", defaults)
+        self.assertEqual(dict(defaults["Options"]), {"MovieSize": "2", "Quality": "2", "Sequence": "1",
+                                                     "BgColor": "16777215", "MouseMove": "1", "MouseClick": "1",
+                                                     "KeyPress": "1", "ShowCursor": "0", "AutoPlay": "1",
+                                                     "MovieBgSound": "1", "RandomSound": "0"})
+        self.exit_and_wait()
