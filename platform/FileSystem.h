@@ -11,6 +11,8 @@ bool MakeDirectory(const std::string& path);   // one level, false on failure
 bool DeleteTree(const std::string& path);        // file or whole directory, silently
 std::string TempDirectory();                     // the platform's temporary directory
 bool CopyFileTo(const std::string& from, const std::string& to);  // overwrites
+// Leaves the file writable and otherwise plain (archive attribute only on Windows).
+bool SetArchiveOnly(const std::string& path);
 // An existing file this process may not write: on Windows its read-only
 // attribute is set, elsewhere the permissions deny writing.
 bool IsReadOnlyFile(const std::string& path);

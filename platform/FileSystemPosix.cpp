@@ -40,6 +40,11 @@ bool CopyFileTo(const std::string& from, const std::string& to) {
     return !ec;
 }
 
+bool SetArchiveOnly(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
 bool IsReadOnlyFile(const std::string& path) {
     return FileExists(path) && ::access(path.c_str(), W_OK) != 0;
 }
