@@ -74,6 +74,13 @@ void TAboutForm::Design() {
     TransparentButton1->SetFrameStyle(fsIndent);
     TransparentButton1->SetCaption("OK");
     TransparentButton1->OnClick = [this](Component&) { SetModalResult(mrOk); };
+    // OK is a windowless button: Enter and Escape reach the window as the dialog commands.
+    OnMessage = [this](unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) {
+        if (msg != WM_COMMAND || lp != 0 || (LOWORD(wp) != IDOK && LOWORD(wp) != IDCANCEL)) return false;
+        SetModalResult(mrOk);
+        result = 0;
+        return true;
+    };
 }
 
 void TAboutForm::DoCreate() {
