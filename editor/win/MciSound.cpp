@@ -26,6 +26,7 @@ void MciSound::Play(const std::string& path) {
     Close();
     Send("open \"" + path + "\" alias " + kAlias);
     open_ = true;
+    seenPlaying_ = false;
     try {
         Send(std::string("play ") + kAlias);
     } catch (...) {
@@ -44,11 +45,29 @@ void MciSound::Close() {
     open_ = false;
 }
 
-bool MciSound::Stopped() const {
+namespace {
+
+std::string Status(const char* item) {
+    char text[64] = {};
+    if (mciSendStringA((std::string("status ") + kAlias + " " + item).c_str(), text, sizeof text, nullptr) != 0) return {};
+    return text;
+}
+
+}  // namespace
+
+bool MciSound::Stopped() {
     if (!open_) return true;
-    char mode[64] = {};
-    if (mciSendStringA((std::string("status ") + kAlias + " mode").c_str(), mode, sizeof mode, nullptr) != 0) return true;
-    return lstrcmpiA(mode, "stopped") == 0;
+    const std::string mode = Status("mode");
+    if (mode.empty()) return true;
+    if (lstrcmpiA(mode.c_str(), "stopped") != 0) {
+        seenPlaying_ = true;
+        return false;
+    }
+    // Right after "play" the device may still say "stopped" for a moment;
+    // the end is a stop after playing, or the position at the length.
+    if (seenPlaying_) return true;
+    const std::string position = Status("position"), length = Status("length");
+    return !position.empty() && !length.empty() && std::stoll(position) >= std::stoll(length);
 }
 
 }  // namespace qb

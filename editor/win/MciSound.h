@@ -20,10 +20,11 @@ public:
     void Close();
     bool IsOpen() const { return open_; }
     // True once the device has come to its end (or nothing is open).
-    bool Stopped() const;
+    bool Stopped();
 
 private:
     bool open_ = false;
+    bool seenPlaying_ = false;
 };
 
 }  // namespace qb

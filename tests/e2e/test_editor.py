@@ -2,9 +2,12 @@
 open dialog (a tool program among them is refused), options changed with
 their rules, Save Current Settings writing the settings file and the
 system's screensaver registration, the exit question, and project files."""
+import math
 import os
 import re
+import struct
 import subprocess
+import wave
 
 import harness
 from e2ecase import E2ECase
@@ -25,6 +28,18 @@ BTN_EXIT = (428, PAGE_TOP + 264)
 EXIT_MOVE, EXIT_CLICK, EXIT_KEY = (40, PAGE_TOP + 159), (40, PAGE_TOP + 179), (40, PAGE_TOP + 199)
 QUALITY = (220, PAGE_TOP + 50)
 BTN_ADD_SOUND = (373, PAGE_TOP + 60)
+BTN_PLAY = (373, PAGE_TOP + 154)
+SOUND_ROW_1 = (60, PAGE_TOP + 56)
+
+
+def tone(path, seconds=0.5):
+    """A sine tone as a wave file."""
+    with wave.open(path, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(22050)
+        w.writeframes(b"".join(struct.pack("<h", int(12000 * math.sin(i * 2 * math.pi * 440 / 22050)))
+                               for i in range(int(22050 * seconds))))
 
 
 def read_settings(path):
@@ -51,7 +66,8 @@ class Editor(E2ECase):
         inner = movie((0, 80, 0))
         self.put("show.exe", b"MZ" + bytes(300) + inner + b"\x56\x34\x12\xfa" + len(inner).to_bytes(4, "little"))
         self.put("tool.exe", b"MZ" + bytes(500))
-        self.put("tide.wav", b"RIFF" + bytes(40))
+        tone(os.path.join(self.movies_dir, "tide.wav"))
+        self.put("broken.wav", b"RIFF" + bytes(40))
         self.settings = self.app.path("Quenbrook.dat")
 
     def put(self, name, data):
@@ -243,4 +259,32 @@ class Editor(E2ECase):
                                                      "BgColor": "16777215", "MouseMove": "1", "MouseClick": "1",
                                                      "KeyPress": "1", "ShowCursor": "0", "AutoPlay": "1",
                                                      "MovieBgSound": "1", "RandomSound": "0"})
+        self.exit_and_wait()
+
+    def test_sounds_play_and_a_broken_one_is_refused(self):
+        m = "C:\\movies\\"
+        self.write_settings(f"[Movies]\n{m}stars.swf=\n[Options]\nMovieBgSound=0\nBgColor=16777215\n[Sounds]\n{m}broken.wav=\n{m}tide.wav=\n")
+        self.start()
+        # The small preview shows a silenced working copy of the first movie.
+        copy = os.path.join(self.desktop.temp_dir(), "RIRFlash.swf")
+        harness.wait_until("the preview's working copy", lambda: os.path.exists(copy))
+        self.assertEqual(os.path.getsize(copy), os.path.getsize(os.path.join(self.movies_dir, "stars.swf")))
+
+        self.click(TABS[2])
+        self.click(SOUND_ROW_1)
+        self.click(BTN_PLAY)
+        box = self.message_box()
+        self.desktop.screenshot("editor_invalid_music")
+        self.keys("Return")
+        harness.wait_until("the message to close", lambda: box not in self.windows())
+
+        # The sink starts its file again whenever the device opens.
+        before = self.desktop.sound_bytes()
+        self.click(SOUND_ROW_1)
+        self.keys("Down")
+        self.click(BTN_PLAY)
+        harness.wait_until("the tone to reach the sound sink",
+                           lambda: (lambda now: now != before and any(now))(self.desktop.sound_bytes()))
+        self.no_message_box()
+        # Nothing was changed: leaving asks nothing.
         self.exit_and_wait()
