@@ -27,6 +27,7 @@ BTN_SAVE = (374, PAGE_TOP + 264)
 BTN_EXIT = (428, PAGE_TOP + 264)
 EXIT_MOVE, EXIT_CLICK, EXIT_KEY = (40, PAGE_TOP + 159), (40, PAGE_TOP + 179), (40, PAGE_TOP + 199)
 QUALITY = (220, PAGE_TOP + 50)
+BG_COLOR = (185, PAGE_TOP + 107)
 BTN_ADD_SOUND = (373, PAGE_TOP + 60)
 BTN_PLAY = (373, PAGE_TOP + 154)
 SOUND_ROW_1 = (60, PAGE_TOP + 56)
@@ -160,6 +161,17 @@ class Editor(E2ECase):
         harness.wait_until("the message to close", lambda: box not in self.windows())
         self.click(QUALITY)
         self.keys("Home", "Return")
+        # Pure red through the system's colour dialog, the drop-down's second choice.
+        self.click(BG_COLOR)
+        self.keys("Down", "Down", "Return")
+        self.desktop.wait_window("^Color$")
+        self.type("255")
+        self.keys("Tab")
+        self.type("0")
+        self.keys("Tab")
+        self.type("0")
+        self.keys("Return")
+        harness.wait_until("the colour dialog to close", lambda: not self.desktop.find_windows("^Color$"))
         self.desktop.screenshot("editor_options")
 
         self.click(TABS[2])
@@ -174,7 +186,7 @@ class Editor(E2ECase):
         options = dict(saved["Options"])
         self.assertEqual({k: options[k] for k in ("MouseMove", "MouseClick", "KeyPress", "ShowCursor", "Quality")},
                          {"MouseMove": "0", "MouseClick": "0", "KeyPress": "1", "ShowCursor": "1", "Quality": "0"})
-        self.assertEqual(options["BgColor"], "16777215")
+        self.assertEqual(options["BgColor"], str(0xFF0000))
         self.assertEqual(dict(saved["Path"])["FlashPath"], "C:\\movies\\")
 
         # Registered: the running program's short path, in system.ini and the user's desktop key.
