@@ -300,3 +300,34 @@ class Editor(E2ECase):
         self.no_message_box()
         # Nothing was changed: leaving asks nothing.
         self.exit_and_wait()
+
+    def test_a_settings_file_that_cannot_be_written_keeps_the_editor_and_its_changes(self):
+        m = "C:\\movies\\"
+        self.write_settings(f"[Movies]\n{m}stars.swf=\n[Options]\nBgColor=16777215\n")
+        os.chmod(self.settings, 0o444)
+        original = open(self.settings, "rb").read()
+        self.start()
+        self.click(TABS[1])
+        self.click(EXIT_MOVE)
+        self.click(BTN_SAVE)
+        box = self.message_box()  # the general error box
+        self.desktop.screenshot("editor_save_refused")
+        self.keys("Return")
+        harness.wait_until("the error box to close", lambda: box not in self.windows())
+        self.assertEqual(open(self.settings, "rb").read(), original)
+
+        # Leaving with Yes tries again; the refusal keeps the window and the change.
+        self.click(BTN_EXIT)
+        self.message_box()
+        self.keys("Return")
+        box = harness.wait_until("the error box", lambda: [w for w in self.windows() if w != self.window])[0]
+        self.keys("Return")
+        harness.wait_until("the error box to close", lambda: box not in self.windows())
+        self.assertIsNone(self.proc.poll(), "the editor must stay open when its save failed")
+
+        os.chmod(self.settings, 0o644)
+        self.click(BTN_EXIT)
+        self.message_box()
+        self.keys("Return")
+        self.assertEqual(self.proc.wait(timeout=harness.DEADLINE), 0)
+        self.assertEqual(dict(read_settings(self.settings)["Options"])["MouseMove"], "0")
