@@ -9,6 +9,9 @@
 #include "editor/win/FlashMainFrm.h"
 #include "platform/FileSystem.h"
 #include "platform/SingleInstance.h"
+#include "player/win/PreviewForm.h"
+#include "player/win/StartForm.h"
+#include "ui/Application.h"
 
 #include <windows.h>
 
@@ -54,16 +57,21 @@ int Run(const std::vector<std::string>& args) {
         RunEditor();
         return 0;
     }
-    case SaverMode::Preview:
+    case SaverMode::Preview: {
         SaverUtils::HostWindow = request.HostWindow;
         // Without a host there is nothing to draw into.
-        if (!PlaceholderWindow::ShowChild(AsWindow(SaverUtils::HostWindow), "Quenbrook Preview")) return 0;
-        return PlaceholderWindow::RunMessageLoop();
+        HWND host = AsWindow(SaverUtils::HostWindow);
+        if (!host || !IsWindow(host)) return 0;
+        auto preview = ui::Form::Create<TPreviewForm>(host);
+        ui::Application::Run(*preview);
+        return 0;
+    }
     case SaverMode::Screensaver: {
         auto guard = win::SingleInstance::Claim(kScreensaverMutex);
         if (!guard) return 0;
-        if (!PlaceholderWindow::ShowTopLevel("Quenbrook Screensaver")) return 0;
-        return PlaceholderWindow::RunMessageLoop();
+        auto start = ui::Form::Create<TStartForm>();
+        ui::Application::Run(*start);
+        return 0;
     }
     case SaverMode::None:
         return 0;

@@ -7,4 +7,8 @@ namespace qb {
 // does nothing where the provider is missing.
 void ChangeSaverPassword(uint32_t hostWindow);
 
+// Asks the platform's password check whether the screensaver over `window`
+// may close; true where the platform has no such check.
+bool VerifySaverPassword(void* window);
+
 }  // namespace qb

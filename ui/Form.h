@@ -55,6 +55,10 @@ public:
     // Client size; the window's frame is added to it.
     void SetClientSize(int w, int h) { SetBounds(Left(), Top(), w, h); }
     MainMenu* Menu() const { return menu_; }
+    // A form drawn as a child inside another program's window (an HWND on
+    // Windows) instead of as a window of its own; set before the window is made.
+    void* HostWindow() const { return host_; }
+    void SetHostWindow(void* h) { host_ = h; }
     void SetMenu(MainMenu* m) { menu_ = m; }
 
     void Show();
@@ -96,6 +100,7 @@ private:
     int modalResult_ = mrNone;
     MainMenu* menu_ = nullptr;
     Form* centerOn_ = nullptr;
+    void* host_ = nullptr;
 };
 
 }  // namespace qb::ui

@@ -10,6 +10,7 @@
 #include "player/MPEGPlayer.h"
 #include "player/MovieFiles.h"
 #include "player/ShockwaveFlash.h"
+#include "player/win/MediaPlayer.h"
 #include "ui/Application.h"
 #include "ui/win/WinText.h"
 
@@ -46,7 +47,7 @@ bool HasFocusedEntry(ListBox& list) { return list.Items().Count() > 0 && list.It
 
 }  // namespace
 
-TFlashMainFrm::TFlashMainFrm() = default;
+TFlashMainFrm::TFlashMainFrm() : MP(std::make_unique<TMediaPlayer>()) {}
 
 TFlashMainFrm::~TFlashMainFrm() {
     // The folders of the two dialogs are kept whatever else happened.

@@ -4,7 +4,6 @@
 
 #include "app/SaverSettings.h"
 #include "editor/PlayingSound.h"
-#include "editor/win/MciSound.h"
 #include "multilan/MultiLan.h"
 #include "ui/Dialogs.h"
 #include "ui/Form.h"
@@ -19,6 +18,7 @@ namespace qb {
 
 class TShockwaveFlash;
 class TMPEGPlayer;
+class TMediaPlayer;
 
 // The editor: the movie list, the playing options and the background sounds
 // on three pages, the small live preview, saving and registering, the
@@ -116,7 +116,8 @@ private:
     std::string flashPath_, soundPath_;
     std::string lastPreviewed_;
     PlayingSound playing_;
-    MciSound mp_;
+    // Wave and MIDI sounds (the design's MP).
+    std::unique_ptr<TMediaPlayer> MP;
     bool closeQuestion_ = false;
     std::unique_ptr<TShockwaveFlash> swfPreview;
 };

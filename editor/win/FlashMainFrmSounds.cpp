@@ -3,6 +3,7 @@
 #include "editor/ListEdit.h"
 #include "editor/win/FlashMainFrm.h"
 #include "player/MPEGPlayer.h"
+#include "player/win/MediaPlayer.h"
 #include "ui/Application.h"
 
 namespace qb {
@@ -50,7 +51,8 @@ void TFlashMainFrm::btnPlayClick() {
             mp3->SetStreamName(path);
             mp3->Play();
         } else {
-            mp_.Play(path);
+            MP->Open(path);
+            MP->Play();
         }
     } catch (const std::exception&) {
         Message(Text(2), mbIconError);
@@ -64,8 +66,7 @@ void TFlashMainFrm::btnPlayClick() {
 void TFlashMainFrm::btnStopClick() {
     if (!playing_.Playing()) return;
     if (playing_.Kind() == SoundKind::Mci) {
-        mp_.Stop();
-        mp_.Close();
+        MP->Close();
     } else if (TMPEGPlayer* mp3 = SaverUtils::SharedMp3Player; mp3 && mp3->GetPlayerMode() > 2) {
         mp3->Stop();
     }
@@ -79,8 +80,8 @@ void TFlashMainFrm::SoundEnded() {
 }
 
 void TFlashMainFrm::SoundTimerTimer() {
-    if (playing_.Playing() && playing_.Kind() == SoundKind::Mci && mp_.Stopped()) {
-        mp_.Close();
+    if (playing_.Playing() && playing_.Kind() == SoundKind::Mci && MP->Stopped()) {
+        MP->Close();
         SoundEnded();
     }
 }
@@ -100,7 +101,7 @@ void TFlashMainFrm::btnDelSoundClick() {
         if (playing_.Deleting(i)) {
             // The sound goes before its entry; playing ended with it.
             Application::Guarded([&] {
-                if (kind == SoundKind::Mci) mp_.Close();
+                if (kind == SoundKind::Mci) MP->Close();
                 else if (SaverUtils::SharedMp3Player) SaverUtils::SharedMp3Player->Close();
             });
             btnStop->SetEnabled(false);

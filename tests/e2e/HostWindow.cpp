@@ -36,7 +36,7 @@ int RunWindow() {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     wc.lpszClassName = "QbTestHost";
     RegisterClassA(&wc);
-    HWND host = CreateWindowExA(0, "QbTestHost", "Quenbrook Test Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+    HWND host = CreateWindowExA(0, "QbTestHost", "Quenbrook Test Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10,
                                 320, 240, nullptr, nullptr, wc.hInstance, nullptr);
     std::printf("hwnd %llu\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(host)));
     std::fflush(stdout);

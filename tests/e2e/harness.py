@@ -198,6 +198,16 @@ class Desktop:
                        stderr=subprocess.DEVNULL)
         return path
 
+    def pixel(self, x, y):
+        """The colour on the screen at (x, y), as (r, g, b)."""
+        r = subprocess.run(["import", "-display", self.display, "-window", "root", "-crop", f"1x1+{x}+{y}",
+                            "-depth", "8", "txt:-"], env=self._env(), capture_output=True, text=True)
+        hexes = [w for w in r.stdout.split() if w.startswith("#") and len(w) >= 7]
+        if not hexes:
+            return None
+        h = hexes[-1]
+        return tuple(int(h[i:i + 2], 16) for i in (1, 3, 5))
+
     # -- what the program leaves behind -------------------------------------
     def reg_query(self, key, value):
         """A registry value as text, or None when it is not there."""

@@ -46,6 +46,7 @@ struct WindowStyle {
 
 WindowStyle StyleOf(WinControl& c) {
     if (auto* f = dynamic_cast<Form*>(&c)) {
+        if (f->HostWindow()) return {kClassName, WS_CHILD | WS_CLIPCHILDREN, 0};
         DWORD style = WS_CLIPCHILDREN;
         switch (f->GetBorderStyle()) {
             case BorderStyle::None: style |= WS_POPUP; break;
@@ -116,6 +117,10 @@ WinPeer::WinPeer(WinControl& control) : control_(control) {
     HWND parent = nullptr;
     if (control.Parent())
         if (auto* pp = dynamic_cast<WinPeer*>(control.Parent()->Peer())) parent = pp->hwnd_;
+    if (form && form->HostWindow()) {
+        parent = static_cast<HWND>(form->HostWindow());
+        if (!IsWindow(parent)) return;
+    }
     if (!form && !parent) return;
 
     RECT r{control.Left(), control.Top(), control.Left() + control.Width(), control.Top() + control.Height()};

@@ -1,0 +1,198 @@
+"""The screensaver as the system runs it: quenbrook.exe /s over the whole
+(1024 x 768) screen and /p inside a host window, with generated movies of
+known colours. What shows is read from the screen; nothing waits a fixed
+time, so each check waits for the next picture that proves the program has
+moved on."""
+import os
+import subprocess
+import time
+
+import harness
+import movies
+from e2ecase import E2ECase
+
+SCREENSAVER = "^Quenbrook Screensaver$"
+RED, DARK_RED = (200, 0, 0), (100, 0, 0)
+GREEN, DARK_GREEN = (0, 200, 0), (0, 100, 0)
+BLUE = (0, 0, 200)
+WINDOW = 0x0000C8  # blue, as the settings file holds colours
+
+
+def near(a, b, slack=8):
+    return a is not None and all(abs(x - y) <= slack for x, y in zip(a, b))
+
+
+class PlayerCase(E2ECase):
+    def prepare(self, films, sounds=(), **options):
+        """Installs the program with the movies beside it and a settings
+        file that lists them in the given order."""
+        app = self.install()
+        names = []
+        for name, data in films:
+            with open(app.path(name), "wb") as f:
+                f.write(data)
+            names.append(app.win_dir + name)
+        sound_names = []
+        for name, data in sounds:
+            with open(app.path(name), "wb") as f:
+                f.write(data)
+            sound_names.append(app.win_dir + name)
+        options.setdefault("BgColor", WINDOW)
+        with open(app.path("Quenbrook.dat"), "wb") as f:
+            f.write(movies.settings(names, sound_names, **options))
+        return app
+
+    def watch(self, wanted, enough, x=512, y=384, timeout=harness.DEADLINE):
+        """The colours shown at (x, y), one entry per change, among `wanted`,
+        until enough(seen) is true."""
+        seen = []
+        end = time.monotonic() + timeout
+        while not enough(seen):
+            if time.monotonic() > end:
+                shot = self.desktop.screenshot("player_deadline")
+                raise harness.Deadline(f"saw only {seen}; screen in {shot}")
+            colour = self.desktop.pixel(x, y)
+            match = next((w for w in wanted if near(colour, w)), None)
+            if match and (not seen or seen[-1] != match):
+                seen.append(match)
+        return seen
+
+    def wait_colour(self, colour, x=512, y=384):
+        return self.watch([colour], lambda s: s, x, y)
+
+    def xdo(self, *args):
+        subprocess.run(["xdotool", *args], env=self.desktop._env(), check=True)
+
+    def start_saver(self, app):
+        saver = app.start("/s")
+        self.desktop.wait_window(SCREENSAVER)
+        return saver
+
+
+class FullScreen(PlayerCase):
+    # ------------------------------------------------------------ movies
+
+    def test_movies_play_in_list_order_and_rest_on_their_last_picture(self):
+        app = self.prepare([("a.swf", movies.movie([RED, DARK_RED], frames_each=6)),
+                            ("b.swf", movies.movie([GREEN, DARK_GREEN], frames_each=6))], Sequence=1)
+        self.start_saver(app)
+        seen = self.watch([RED, DARK_RED, GREEN, DARK_GREEN], lambda s: s.count(RED) + s.count(DARK_RED) >= 3)
+        # Each movie ends on its last picture, which stays through the pause;
+        # then the next movie, and after the last the first again.
+        start = seen.index(DARK_RED)
+        self.assertEqual(seen[start:start + 4], [DARK_RED, GREEN, DARK_GREEN, RED], seen)
+
+    def test_random_order_never_repeats_a_movie(self):
+        app = self.prepare([("a.swf", movies.movie([RED, DARK_RED], frames_each=3)),
+                            ("b.swf", movies.movie([GREEN, DARK_GREEN], frames_each=3))], Sequence=0)
+        self.start_saver(app)
+        seen = self.watch([RED, DARK_RED, GREEN, DARK_GREEN], lambda s: len(s) >= 9)
+        starts = [c for c in seen if c in (RED, GREEN)]
+        self.assertGreaterEqual(len(starts), 3, seen)
+        for a, b in zip(starts, starts[1:]):
+            self.assertNotEqual(a, b, f"a movie came twice in a row: {seen}")
+
+    def test_a_single_movie_loops(self):
+        app = self.prepare([("a.swf", movies.movie([RED, GREEN], frames_each=3))])
+        self.start_saver(app)
+        # A movie that stopped at its end would never change colour again.
+        self.assertEqual(len(self.watch([RED, GREEN], lambda s: len(s) >= 5)), 5)
+
+    def test_movies_are_sized_as_chosen_on_the_window_colour(self):
+        cases = [
+            # own size: 400 x 300 centred at (312, 234)
+            (0, 400, 300, [((316, 384), RED), ((308, 384), BLUE), ((512, 238), RED), ((512, 230), BLUE)]),
+            # fit: 400 x 200 grows to 1024 x 512 at (0, 128)
+            (1, 400, 200, [((4, 384), RED), ((512, 132), RED), ((512, 124), BLUE), ((512, 644), BLUE)]),
+        ]
+        for size, w, h, points in cases:
+            with self.subTest(size=size):
+                app = self.prepare([("a.swf", movies.movie([RED], width=w, height=h))], MovieSize=size)
+                self.start_saver(app)
+                self.wait_colour(RED)
+                for (x, y), colour in points:
+                    self.assertTrue(near(self.desktop.pixel(x, y), colour), f"({x}, {y}) {self.desktop.pixel(x, y)}")
+                self.desktop.stop_programs()
+
+    # ------------------------------------------------------------ exit
+
+    def test_a_mouse_move_beyond_fifteen_pixels_ends_it(self):
+        app = self.prepare([("a.swf", movies.movie([RED])), ("b.swf", movies.movie([GREEN]))],
+                           Sequence=1, MouseMove=1, MouseClick=0, KeyPress=0)
+        # Where wine believes the pointer is when its server starts: the
+        # window may report a move there first.
+        self.xdo("mousemove", "512", "384")
+        saver = self.start_saver(app)
+        self.wait_colour(RED)
+        self.xdo("mousemove", "527", "399")
+        # The next movie shows only after that move has been handled.
+        self.wait_colour(GREEN)
+        self.assertIsNone(saver.poll(), "15 pixels must not end the screensaver")
+        # After a load the first move only sets the origin.
+        self.xdo("mousemove", "400", "300")
+        self.xdo("mousemove", "400", "316")
+        self.assertEqual(saver.wait(timeout=harness.DEADLINE), 0)
+
+    def test_keys_and_clicks_end_it_only_when_chosen(self):
+        films = [("a.swf", movies.movie([RED])), ("b.swf", movies.movie([GREEN]))]
+        for chosen, other in (("key", "click"), ("click", "key")):
+            with self.subTest(chosen=chosen):
+                app = self.prepare(films, Sequence=1, MouseMove=0, MouseClick=int(chosen == "click"),
+                                   KeyPress=int(chosen == "key"))
+                self.xdo("mousemove", "512", "384")
+                saver = self.start_saver(app)
+                self.wait_colour(RED)
+                self.act(other)
+                self.wait_colour(GREEN)
+                self.assertIsNone(saver.poll(), f"a {other} must not end it")
+                self.act(chosen)
+                self.assertEqual(saver.wait(timeout=harness.DEADLINE), 0)
+                self.desktop.stop_programs()
+
+    def act(self, what):
+        if what == "click":
+            self.xdo("click", "1")
+        else:
+            self.xdo("key", "space")
+
+    # ------------------------------------------------------------ sound
+
+    def test_background_sound_plays(self):
+        app = self.prepare([("a.swf", movies.movie([RED]))], sounds=[("tone.wav", movies.wave(seconds=0.5))],
+                           KeyPress=1)
+        before = len(self.desktop.sound_bytes())
+        saver = self.start_saver(app)
+        harness.wait_until("sound in the sink", lambda: len(self.desktop.sound_bytes()) > before + 20000)
+        self.xdo("key", "space")
+        self.assertEqual(saver.wait(timeout=harness.DEADLINE), 0)
+
+
+class Preview(PlayerCase):
+    def test_the_preview_plays_a_silenced_copy_inside_its_host(self):
+        """Wine shows nothing that one process draws into a window of
+        another, so what the preview plays is read from its working copy."""
+        loud = movies.movie([RED], sound=True)
+        app = self.prepare([("a.swf", loud)])
+        copy = os.path.join(self.desktop.temp_dir(), "DEDIVudaz.swf")
+        if os.path.exists(copy):
+            os.remove(copy)
+        host = self.desktop.tool("qbhost", "window", stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        hwnd = host.stdout.readline().split()[1]
+        preview = app.start("/p", hwnd)
+        self.assertTrue(host.stdout.readline().startswith("child Quenbrook Preview"))
+
+        def silenced_copy():
+            try:
+                with open(copy, "rb") as f:
+                    played = f.read()
+            except OSError:
+                return False
+            # Copied first, silenced in place afterwards: same length, other bytes.
+            return len(played) == len(loud) and played != loud
+
+        harness.wait_until("a silenced working copy", silenced_copy)
+        with open(app.path("a.swf"), "rb") as f:
+            self.assertEqual(f.read(), loud, "the listed movie stays as it was")
+        host.stdin.write("close\n")
+        host.stdin.flush()
+        self.assertEqual(preview.wait(timeout=harness.DEADLINE), 0)
