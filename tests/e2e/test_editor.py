@@ -2,21 +2,21 @@
 open dialog (a tool program among them is refused), options changed with
 their rules, Save Current Settings writing the settings file and the
 system's screensaver registration, the exit question, and project files."""
-import math
 import os
 import re
-import struct
 import subprocess
-import wave
 
 import harness
+import movies
 from e2ecase import E2ECase
-from test_package_install import movie
+from test_player import near
 
 EDITOR = "^Quenbrook$"  # the editor and its message boxes share the caption
 DIALOG = "^(Open|Save As)$"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+SCREENSAVER = "^Quenbrook Screensaver$"
 CLIENT_W, CLIENT_H = 459, 312
+RED, GREEN, BLUE = (200, 0, 0), (0, 200, 0), (0, 0, 200)
 PAGE_TOP = 26
 
 # Client coordinates of what the tests press.
@@ -31,16 +31,9 @@ BG_COLOR = (185, PAGE_TOP + 107)
 BTN_ADD_SOUND = (373, PAGE_TOP + 60)
 BTN_PLAY = (373, PAGE_TOP + 154)
 SOUND_ROW_1 = (60, PAGE_TOP + 56)
-
-
-def tone(path, seconds=0.5):
-    """A sine tone as a wave file."""
-    with wave.open(path, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(22050)
-        w.writeframes(b"".join(struct.pack("<h", int(12000 * math.sin(i * 2 * math.pi * 440 / 22050)))
-                               for i in range(int(22050 * seconds))))
+MOVIE_ROW_2 = (60, PAGE_TOP + 24)
+BTN_PREVIEW = (320, PAGE_TOP + 264)
+SMALL_PREVIEW = (373, PAGE_TOP + 180)
 
 
 def read_settings(path):
@@ -61,13 +54,13 @@ class Editor(E2ECase):
         self.app = self.install()
         self.movies_dir = os.path.join(self.desktop.prefix, "drive_c", "movies")
         os.makedirs(self.movies_dir, exist_ok=True)
-        self.put("stars.swf", movie((0, 0, 80)))
-        self.put("moon.swf", movie((80, 0, 0)))
+        self.put("stars.swf", movies.movie([RED]))
+        self.put("moon.swf", movies.movie([GREEN]))
         # A projector: a program with a movie, four bytes and the movie's length behind it.
-        inner = movie((0, 80, 0))
+        inner = movies.movie([BLUE])
         self.put("show.exe", b"MZ" + bytes(300) + inner + b"\x56\x34\x12\xfa" + len(inner).to_bytes(4, "little"))
         self.put("tool.exe", b"MZ" + bytes(500))
-        tone(os.path.join(self.movies_dir, "tide.wav"))
+        self.put("tide.wav", movies.wave(seconds=0.5))
         self.put("broken.wav", b"RIFF" + bytes(40))
         self.settings = self.app.path("Quenbrook.dat")
 
@@ -87,6 +80,18 @@ class Editor(E2ECase):
 
     def windows(self):
         return self.desktop.find_windows(EDITOR)
+
+    def screen(self, point):
+        """Client coordinates of the editor as screen coordinates."""
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", self.window], env=self.desktop._env(),
+                                  capture_output=True, text=True, check=True).stdout
+        pos = dict(line.split("=") for line in geometry.split())
+        return (int(pos["X"]) + int(pos["WIDTH"]) - CLIENT_W + point[0],
+                int(pos["Y"]) + int(pos["HEIGHT"]) - CLIENT_H + point[1])
+
+    def colour_at(self, point, colour):
+        x, y = self.screen(point)
+        harness.wait_until(f"{colour} at {point}", lambda: near(self.desktop.pixel(x, y), colour))
 
     def click(self, point):
         geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", self.window], env=self.desktop._env(),
@@ -331,3 +336,27 @@ class Editor(E2ECase):
         self.keys("Return")
         self.assertEqual(self.proc.wait(timeout=harness.DEADLINE), 0)
         self.assertEqual(dict(read_settings(self.settings)["Options"])["MouseMove"], "0")
+
+    def test_the_small_preview_follows_the_list_and_preview_runs_the_player(self):
+        m = "C:\\movies\\"
+        self.write_settings(f"[Movies]\n{m}stars.swf=\n{m}moon.swf=\n[Options]\nBgColor=16777215\n")
+        original = open(self.settings, "rb").read()
+        registered = self.desktop.reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), self.desktop.system_ini()
+        self.start()
+        self.colour_at(SMALL_PREVIEW, RED)
+        self.click(MOVIE_ROW_2)
+        self.colour_at(SMALL_PREVIEW, GREEN)
+
+        self.click(BTN_PREVIEW)
+        self.desktop.wait_window(SCREENSAVER)
+        self.colour_at((CLIENT_W // 2, CLIENT_H // 2), RED)  # the full-screen player starts at the first movie
+        self.keys("space")
+        harness.wait_until("the player to close", lambda: not self.desktop.find_windows(SCREENSAVER))
+        self.colour_at(SMALL_PREVIEW, GREEN)
+        self.no_message_box()
+        preview = read_settings(os.path.join(self.desktop.temp_dir(), "Preview.dat"))
+        self.assertEqual([k for k, _ in preview["Movies"]], [m + "stars.swf", m + "moon.swf"])
+        # The preview neither saves nor registers.
+        self.assertEqual(open(self.settings, "rb").read(), original)
+        self.assertEqual((self.desktop.reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), self.desktop.system_ini()), registered)
+        self.exit_and_wait()
