@@ -58,7 +58,7 @@ void TFlashMainFrm::Design() {
                     "TFlashMainFrm.ExitMouseClick=Mouse Click{", "TFlashMainFrm.ExitKeyPress=Key Press{",
                     "TFlashMainFrm.cbShowCursor=Show Mouse Cursor{",
                     "TFlashMainFrm.Label1=Add your custom background sounds here:{",
-                    "TFlashMainFrm.btnAddSound=Add File(s){", "TFlashMainFrm.btnDelSound=Remove{",
+                    "TFlashMainFrm.btnAddSound=&Add File(s){", "TFlashMainFrm.btnDelSound=&Remove{",
                     "TFlashMainFrm.CustomSoundCheck=Enable Flash Movie's Sound and Music{",
                     "TFlashMainFrm.SoundCheck=Choose Sound Files Randomly{", "TFlashMainFrm.nFile=&File{",
                     "TFlashMainFrm.nFlash=&Flash Files{", "TFlashMainFrm.nOptions=&Options{",
@@ -151,19 +151,19 @@ void TFlashMainFrm::DesignMoviesPage(TabSheet& page) {
     FlashListBox->OnChange = [this](Component&) { FlashListBoxClick(); };
     const int x = 296, w = 155;
     btnAdd = &ImageButton(page, "btnAdd", picAdd, x, 6, w);
-    btnAdd->SetCaption("Add Files");
+    btnAdd->SetCaption("&Add Files");
     btnAdd->OnClick = [this](Component&) { btnAddClick(); };
     btnDelete = &ImageButton(page, "btnDelete", picRemove, x, 34, w);
-    btnDelete->SetCaption("Remove Files");
+    btnDelete->SetCaption("&Remove Files");
     btnDelete->OnClick = [this](Component&) { btnDeleteClick(); };
     btnClear = &ImageButton(page, "btnClear", picClear, x, 62, w);
-    btnClear->SetCaption("Remove All");
+    btnClear->SetCaption("Remove A&ll");
     btnClear->OnClick = [this](Component&) { btnClearClick(); };
     btnUp = &ImageButton(page, "btnUp", picUp, x, 90, 76);
-    btnUp->SetCaption("Move Up");
+    btnUp->SetCaption("Move &Up");
     btnUp->OnClick = [this](Component&) { MoveMovie(true); };
     btnDown = &ImageButton(page, "btnDown", picDown, x + 79, 90, 76);
-    btnDown->SetCaption("Move Down");
+    btnDown->SetCaption("Move &Down");
     btnDown->OnClick = [this](Component&) { MoveMovie(false); };
     // The small preview (swfPreview) is a window of its own, made over this
     // page once the page has its window: x, 122, 155 x 117.
@@ -227,23 +227,23 @@ void TFlashMainFrm::DesignSoundsPage(TabSheet& page) {
 
     const int x = 296, w = 155;
     btnAddSound = &ImageButton(page, "btnAddSound", picAdd, x, 46, w);
-    btnAddSound->SetCaption("Add File(s)");
+    btnAddSound->SetCaption("&Add File(s)");
     btnAddSound->OnClick = [this](Component&) { btnAddSoundClick(); };
     btnDelSound = &ImageButton(page, "btnDelSound", picRemove, x, 74, w);
-    btnDelSound->SetCaption("Remove");
+    btnDelSound->SetCaption("&Remove");
     btnDelSound->OnClick = [this](Component&) { btnDelSoundClick(); };
     btnMusicUp = &ImageButton(page, "btnMusicUp", picUp, x, 102, 76);
-    btnMusicUp->SetCaption("Move Up");
+    btnMusicUp->SetCaption("Move &Up");
     btnMusicUp->OnClick = [this](Component&) { MoveSound(true); };
     btnMusicDown = &ImageButton(page, "btnMusicDown", picDown, x + 79, 102, 76);
-    btnMusicDown->SetCaption("Move Down");
+    btnMusicDown->SetCaption("Move &Down");
     btnMusicDown->OnClick = [this](Component&) { MoveSound(false); };
     btnPlay = &ImageButton(page, "btnPlay", picPlay, x, 140, w);
-    btnPlay->SetCaption("Play Music");
+    btnPlay->SetCaption("Pla&y Music");
     btnPlay->SetEnabled(false);
     btnPlay->OnClick = [this](Component&) { btnPlayClick(); };
     btnStop = &ImageButton(page, "btnStop", picStop, x, 168, w);
-    btnStop->SetCaption("Stop Playing");
+    btnStop->SetCaption("S&top Playing");
     btnStop->SetEnabled(false);
     btnStop->OnClick = [this](Component&) { btnStopClick(); };
 }

@@ -28,7 +28,6 @@ BTN_EXIT = (428, PAGE_TOP + 264)
 EXIT_MOVE, EXIT_CLICK, EXIT_KEY = (40, PAGE_TOP + 159), (40, PAGE_TOP + 179), (40, PAGE_TOP + 199)
 QUALITY = (220, PAGE_TOP + 50)
 BG_COLOR = (185, PAGE_TOP + 107)
-BTN_ADD_SOUND = (373, PAGE_TOP + 60)
 BTN_PLAY = (373, PAGE_TOP + 154)
 SOUND_ROW_1 = (60, PAGE_TOP + 56)
 MOVIE_ROW_2 = (60, PAGE_TOP + 24)
@@ -179,8 +178,9 @@ class Editor(E2ECase):
         harness.wait_until("the colour dialog to close", lambda: not self.desktop.find_windows("^Color$"))
         self.desktop.screenshot("editor_options")
 
-        self.click(TABS[2])
-        self.click(BTN_ADD_SOUND)
+        # The sounds page and its Add button by the keyboard alone.
+        self.keys("alt+f", "s")
+        self.keys("alt+a")
         self.choose_files("tide.wav")
         self.desktop.screenshot("editor_sounds")
 
