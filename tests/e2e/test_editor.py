@@ -276,6 +276,11 @@ class Editor(E2ECase):
                                                      "BgColor": "16777215", "MouseMove": "1", "MouseClick": "1",
                                                      "KeyPress": "1", "ShowCursor": "0", "AutoPlay": "1",
                                                      "MovieBgSound": "1", "RandomSound": "0"})
+        # F1 opens the help file of the data folder.
+        self.keys("F1")
+        self.desktop.wait_window("^Quenbrook Help$")
+        self.keys("alt+F4")
+        harness.wait_until("the help window to close", lambda: not self.desktop.find_windows("^Quenbrook Help$"))
         self.exit_and_wait()
 
     def test_sounds_play_and_a_broken_one_is_refused(self):
