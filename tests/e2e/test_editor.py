@@ -365,3 +365,19 @@ class Editor(E2ECase):
         self.assertEqual(open(self.settings, "rb").read(), original)
         self.assertEqual((self.desktop.reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), self.desktop.system_ini()), registered)
         self.exit_and_wait()
+
+    def test_build_and_send_stops_without_its_pieces(self):
+        m = "C:\\movies\\"
+        self.write_settings(f"[Movies]\n{m}stars.swf=\n[Options]\nBgColor=16777215\n")
+        os.remove(self.app.path(os.path.join("build", "saver.pak")))
+        temp = self.desktop.temp_dir()
+        folders = lambda: sorted(n for n in os.listdir(temp) if n.lower().startswith("build")) if os.path.isdir(temp) else []
+        before = folders()
+        self.start()
+        self.keys("alt+p", "b")
+        box = self.message_box()  # "Missing Build Files"
+        self.desktop.screenshot("editor_missing_build_files")
+        self.keys("Return")
+        harness.wait_until("the message to close", lambda: box not in self.windows())
+        self.assertEqual(folders(), before, "no working folder is made without the pieces")
+        self.exit_and_wait()
