@@ -143,6 +143,9 @@ void TFlashMainFrm::nBuildClick() {
 void TFlashMainFrm::nLoadClick() {
     OpenDialog1->SetInitialDir(SaverUtils::DataDir);
     if (!OpenDialog1->Execute()) return;
+    // The sound list is replaced: a sound of the old one must not play on
+    // with an index into the new one.
+    btnStopClick();
     LoadSettings(OpenDialog1->FileName());
     if (!FlashListBox->Items().Empty() && FlashListBox->SelCount() == 0) {
         FlashListBox->SetItemIndex(0);

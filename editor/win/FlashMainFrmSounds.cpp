@@ -65,11 +65,14 @@ void TFlashMainFrm::btnPlayClick() {
 
 void TFlashMainFrm::btnStopClick() {
     if (!playing_.Playing()) return;
-    if (playing_.Kind() == SoundKind::Mci) {
-        MP->Close();
-    } else if (TMPEGPlayer* mp3 = SaverUtils::SharedMp3Player; mp3 && mp3->GetPlayerMode() > 2) {
-        mp3->Stop();
-    }
+    // A player that fails to stop is reported; the page still shows nothing playing.
+    Application::Guarded([&] {
+        if (playing_.Kind() == SoundKind::Mci) {
+            MP->Close();
+        } else if (TMPEGPlayer* mp3 = SaverUtils::SharedMp3Player; mp3 && mp3->GetPlayerMode() > 2) {
+            mp3->Stop();
+        }
+    });
     SoundEnded();
 }
 
