@@ -17,8 +17,10 @@ namespace {
 
 const char kSettingsName[] = "Quenbrook.dat";
 
-// Pieces are streamed: the setup file can hold hundreds of megabytes of movies.
-uint32_t AppendPiece(File& out, const std::string& path, const std::string& outputPath) {
+// Pieces are streamed: the setup file can hold hundreds of megabytes of
+// movies, and the window that waits for it must not freeze meanwhile.
+uint32_t AppendPiece(File& out, const std::string& path, const std::string& outputPath,
+                     const std::function<void()>& processMessages) {
     File in = File::Open(path, File::Mode::Read);
     if (!in) throw Exception("Unable to read " + path);
     std::vector<uint8_t> buffer(64 * 1024);
@@ -29,6 +31,7 @@ uint32_t AppendPiece(File& out, const std::string& path, const std::string& outp
         if (buffer.empty()) break;
         if (!out.Write(buffer)) throw Exception("Unable to write to " + outputPath);
         total += buffer.size();
+        if (processMessages) processMessages();
     }
     if (total > std::numeric_limits<uint32_t>::max()) throw Exception("Piece too large: " + path);
     return static_cast<uint32_t>(total);
@@ -91,10 +94,9 @@ void PackageBuilder::WriteSetupFile() const {
     const std::string pieces[] = {Piece("setup.pak"), Piece("install.pak"), src_.WorkDir + "install.ini",
                                   src_.WorkDir + "Install.dat", Piece("language.dat")};
     package::Trailer trailer;
-    uint64_t offset = AppendPiece(out, pieces[0], output_);
+    uint64_t offset = AppendPiece(out, pieces[0], output_, ProcessMessages);
     for (size_t i = 1; i < 5; ++i) {
-        if (ProcessMessages) ProcessMessages();
-        const uint32_t length = AppendPiece(out, pieces[i], output_);
+        const uint32_t length = AppendPiece(out, pieces[i], output_, ProcessMessages);
         if (offset > std::numeric_limits<uint32_t>::max()) throw Exception("Setup file too large");
         trailer.Pieces[i - 1] = {static_cast<uint32_t>(offset), length};
         offset += length;

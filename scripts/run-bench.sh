@@ -17,3 +17,7 @@ for b in build/win/bench/bench_*.exe; do
     ./scripts/wine-run "$b"
 done
 [ $found = 1 ] || echo "no benchmarks built"
+if [ -f build/win/dist/quenbrook.exe ]; then
+    echo "== the screensaver (under wine)"
+    python3 bench/player_bench.py
+fi

@@ -41,7 +41,9 @@ QB_CLASS_INFO(ComboBox, ListControl) {
     Published<ComboBox>(info).String("Text", &Control::GetText, &Control::SetText);
 }
 QB_CLASS_INFO(Panel, StdControl) {
-    Published<Panel>(info).String("Caption", &Control::GetText, &Control::SetText);
+    Published<Panel>(info)
+        .String("Caption", &Control::GetText, &Control::SetText)
+        .Enumeration("BevelOuter", &Panel::BevelOuter, &Panel::SetBevelOuter, {"bvNone", "bvLowered", "bvRaised"});
 }
 QB_CLASS_INFO(GroupBox, StdControl) {
     Published<GroupBox>(info).String("Caption", &Control::GetText, &Control::SetText);
@@ -298,6 +300,12 @@ void PageControl::SetActivePageIndex(int i) {
 void PageControl::BoundsChanged() {
     Panel::BoundsChanged();
     for (int k = 0; k < PageCount(); ++k) Page(k)->SetBounds(0, 0, Width(), Height());
+}
+
+void Panel::SetBevelOuter(PanelBevel b) {
+    if (b == bevelOuter_) return;
+    bevelOuter_ = b;
+    Notify(Change::Color);  // a repaint of the whole panel
 }
 
 }  // namespace qb::ui

@@ -133,11 +133,19 @@ public:
     WindowKind Kind() const override { return WindowKind::ComboBox; }
 };
 
+enum PanelBevel { bvNone, bvLowered, bvRaised };
+
 class Panel : public StdControl {
     QB_CLASS(Panel)
 public:
     Panel() { SetBounds(0, 0, 185, 41); }
     WindowKind Kind() const override { return WindowKind::Container; }
+    // The edge drawn around the panel: none (the default), sunk or raised.
+    PanelBevel BevelOuter() const { return bevelOuter_; }
+    void SetBevelOuter(PanelBevel b);
+
+private:
+    PanelBevel bevelOuter_ = bvNone;
 };
 
 class GroupBox : public StdControl {

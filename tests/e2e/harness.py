@@ -75,6 +75,7 @@ class Desktop:
             subprocess.run(["wineserver", "-k"], env=self._env(), stderr=subprocess.DEVNULL)
             shutil.rmtree(self.prefix)
         self.sound_file = os.path.join(WORK, "sound.raw")
+        self.clear_sound()
         self._write_alsa_config()
         subprocess.run([os.path.join(ROOT, "scripts", "wine-prefix.sh"), "ensure", self.prefix],
                        env=self._env(), check=True)
@@ -223,8 +224,14 @@ class Desktop:
         with open(os.path.join(self.prefix, "drive_c", "windows", "system.ini"), "rb") as f:
             return f.read().decode("latin-1")
 
+    def clear_sound(self):
+        """Empties the sink (while nothing plays), so that what follows is new."""
+        with open(self.sound_file, "wb"):
+            pass
+
     def sound_bytes(self):
-        """Everything wine's sound output has written to the sink so far."""
+        """What wine's sound output has written to the sink since the last
+        sound opened it: each opening of the output starts the sink afresh."""
         try:
             with open(self.sound_file, "rb") as f:
                 return f.read()

@@ -9,6 +9,7 @@ import struct
 import subprocess
 
 import harness
+import movies
 from e2ecase import E2ECase
 
 NAME = "Night Sky"
@@ -18,15 +19,7 @@ UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quenb
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 PIECES = os.path.join(harness.DIST, "build")
 QBTOOL = os.path.join(harness.NATIVE_TREE, "tools", "qbtool")
-
-
-def movie(rgb):
-    """A one-frame movie with a background colour: 400 x 300 pixels, 12 fps."""
-    bits = "01110" + "".join(format(v, "014b") for v in (0, 8000, 0, 6000))
-    bits += "0" * (-len(bits) % 8)
-    body = bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8)) + struct.pack("<HH", 12 << 8, 1)
-    body += struct.pack("<H", 9 << 6 | 3) + bytes(rgb) + struct.pack("<HH", 1 << 6, 0)
-    return b"FWS\x06" + struct.pack("<I", 8 + len(body)) + body
+STARS, MOON = (0, 0, 160), (160, 0, 0)
 
 
 def assemble(settings, output, work):
@@ -75,7 +68,7 @@ class PackageInstall(E2ECase):
         self.work = os.path.join(harness.WORK, "package")
         shutil.rmtree(self.work, ignore_errors=True)
         os.makedirs(self.work)
-        self.movies = {"stars.swf": movie((0, 0, 80)), "moon.swf": movie((80, 0, 0))}
+        self.movies = {"stars.swf": movies.movie([STARS]), "moon.swf": movies.movie([MOON])}
         self.sound = b"\xff\xfb\x90\x00" + bytes(413)
         paths = []
         for name, data in list(self.movies.items()) + [("tide.mp3", self.sound)]:
@@ -152,10 +145,11 @@ class PackageInstall(E2ECase):
         self.assertEqual(self.desktop.run(self.setup, "/S", "/D=" + folder), 0)
         d = self.assert_installed(folder)
         # The installed screensaver runs from its folder as the system starts it.
-        # FIXME: look for the movies' colours on the screen once the
-        # full-screen player plays them; for now its window is what shows.
         self.desktop.start(os.path.join(d, NAME + ".scr"), "/s", cwd=d)
         self.desktop.wait_window(SCREENSAVER)
+        # The first movie of the list, played from where setup put it.
+        harness.wait_until("the first movie on the screen",
+                           lambda: all(abs(a - b) <= 8 for a, b in zip(self.desktop.pixel(512, 384) or (-99,) * 3, STARS)))
         self.desktop.stop_programs()
         self.uninstall(folder)
 

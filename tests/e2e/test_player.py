@@ -5,6 +5,7 @@ time, so each check waits for the next picture that proves the program has
 moved on."""
 import os
 import subprocess
+import threading
 import time
 
 import harness
@@ -157,14 +158,71 @@ class FullScreen(PlayerCase):
 
     # ------------------------------------------------------------ sound
 
-    def test_background_sound_plays(self):
-        app = self.prepare([("a.swf", movies.movie([RED]))], sounds=[("tone.wav", movies.wave(seconds=0.5))],
-                           KeyPress=1)
-        before = len(self.desktop.sound_bytes())
+    def test_background_sounds_play_one_after_another(self):
+        mp3 = os.path.join(self.desktop.temp_dir(), "low.mp3")
+        wav = mp3[:-4] + ".wav"
+        subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "1", "sine", "440"], check=True)
+        subprocess.run(["lame", "--quiet", wav, mp3], check=True)
+        with open(mp3, "rb") as f:
+            low = f.read()
+        app = self.prepare([("a.swf", movies.movie([RED]))],
+                           sounds=[("low.mp3", low), ("high.wav", movies.wave(seconds=1, frequency=880))],
+                           Sequence=1, RandomSound=0, KeyPress=1)
+        self.desktop.clear_sound()
+        sink = SinkWatch(self.desktop)
         saver = self.start_saver(app)
-        harness.wait_until("sound in the sink", lambda: len(self.desktop.sound_bytes()) > before + 20000)
+        streams = sink.streams(3)
         self.xdo("key", "space")
         self.assertEqual(saver.wait(timeout=harness.DEADLINE), 0)
+        rates = [crossing_rate(s) for s in streams]
+        pitches = ["high" if r > 1.5 * min(rates) else "low" for r in rates]
+        # The MP3 (low) first, then the wave (high), then the MP3 again.
+        self.assertEqual(pitches, ["low", "high", "low"], rates)
+
+
+class SinkWatch:
+    """Collects what each sound writes to the sink. The sink starts afresh
+    whenever a sound opens the output, so each sound's stream is taken just
+    before the next one replaces it; the watch runs from before the program
+    starts, so the first sound is never missed."""
+
+    def __init__(self, desktop):
+        self.desktop = desktop
+        self.found = []
+        self.stop = threading.Event()
+        self.thread = threading.Thread(target=self._run, daemon=True)
+        self.thread.start()
+
+    def _run(self):
+        last = b""
+        while not self.stop.is_set():
+            data = self.desktop.sound_bytes()
+            if len(data) < len(last) and crossing_rate(last):
+                self.found.append(last)
+            last = data
+            time.sleep(0.01)
+
+    def streams(self, count, timeout=harness.DEADLINE):
+        try:
+            harness.wait_until(f"{count} sounds in the sink", lambda: len(self.found) >= count, timeout)
+        finally:
+            self.stop.set()
+            self.thread.join()
+        return self.found[:count]
+
+
+def crossing_rate(stream):
+    """How often the tone in a stream of 16-bit samples crosses zero, per
+    sample; a tone of twice the pitch crosses twice as often."""
+    samples = memoryview(stream[:len(stream) // 2 * 2]).cast("h")
+    block, crossings, counted = 4096, 0, 0
+    for start in range(0, len(samples) - block, block):
+        chunk = samples[start:start + block]
+        if max(abs(v) for v in chunk[::7]) < 2000:
+            continue  # silence before or after the tone
+        crossings += sum(1 for a, b in zip(chunk, chunk[1:]) if (a < 0) != (b < 0))
+        counted += block
+    return crossings / counted if counted else 0
 
 
 class Preview(PlayerCase):

@@ -7,7 +7,7 @@
 #include "builder/ZipDirectory.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
-#include "tests/support/TempDir.h"
+#include "tests/unit/PackageFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,36 +15,7 @@ namespace qb {
 namespace {
 
 using test::TempDir;
-
-// A data folder with every piece, an application folder, a working folder
-// with settings listing the given movies and sounds.
-struct Fixture {
-    TempDir tmp;
-    std::string sep = tmp.Path().substr(tmp.Path().size() - 1);
-    PackageSources src;
-    std::vector<std::string> movies, sounds;
-
-    explicit Fixture(std::vector<std::string> movieNames, std::vector<std::string> soundNames = {}) {
-        for (const char* d : {"app", "build", "work", "media"}) fs::MakeDirectory(tmp.File(d));
-        src = {tmp.File("work") + sep, tmp.File("app") + sep, tmp.File("build") + sep};
-        for (const char* p : {"setup.pak", "install.pak", "Uninstall.pak", "Saver.pak", "language.dat", "Flash.ocx"})
-            tmp.Write(std::string("build") + sep + p, std::string("piece:") + p);
-        tmp.Write("app" + sep + "blank.swf", std::string("FWS-blank"));
-        tmp.Write("app" + sep + "QbMpegDll.dll", std::string("MZ-decoder"));
-        std::string ini = "[Movies]\r\n";
-        for (const auto& m : movieNames) {
-            movies.push_back(tmp.Write("media" + sep + m, "movie " + m));
-            ini += movies.back() + "=\r\n";
-        }
-        ini += "[Sounds]\r\n";
-        for (const auto& s : soundNames) {
-            sounds.push_back(tmp.Write("media" + sep + s, "sound " + s));
-            ini += sounds.back() + "=\r\n";
-        }
-        tmp.Write("work" + sep + "Quenbrook.dat", ini);
-    }
-    std::string Output() const { return tmp.File("setup.exe"); }
-};
+using test::PackageFixture;
 
 std::vector<std::string> ArchiveNames(const std::string& path) {
     File f = File::Open(path, File::Mode::Read);
@@ -54,7 +25,7 @@ std::vector<std::string> ArchiveNames(const std::string& path) {
 }
 
 TEST(PackageBuilder, BuildsTheFivePiecesWithATrailerThatLocatesThem) {
-    Fixture fx({"cat.swf"});
+    PackageFixture fx({"cat.swf"});
     PackageBuilder b(fx.src, "NewSaver", fx.Output());
     EXPECT_EQ(b.ProgressMax(), 10);  // one movie, no sounds: eight files and two copies
     int steps = 0;
@@ -93,7 +64,7 @@ TEST(PackageBuilder, BuildsTheFivePiecesWithATrailerThatLocatesThem) {
 }
 
 TEST(PackageBuilder, EquallyNamedFilesYieldOneEntryAndTheLastKind) {
-    Fixture fx({"blank.swf", "b.swf"}, {"b.mp3", "song.mid"});
+    PackageFixture fx({"blank.swf", "b.swf"}, {"b.mp3", "song.mid"});
     fs::DeleteTree(fx.src.PiecesDir + "Flash.ocx");  // a missing file is just left out
     PackageBuilder b(fx.src, "Saver", fx.Output());
     b.Build();
@@ -108,7 +79,7 @@ TEST(PackageBuilder, EquallyNamedFilesYieldOneEntryAndTheLastKind) {
 }
 
 TEST(PackageBuilder, AFailedBuildLeavesNoSetupFile) {
-    Fixture fx({"cat.swf"});
+    PackageFixture fx({"cat.swf"});
     fs::DeleteTree(fx.src.PiecesDir + "install.pak");
     PackageBuilder b(fx.src, "Saver", fx.Output());
     EXPECT_THROW(b.Build(), Exception);

@@ -271,7 +271,16 @@ void WinPeer::Update(Change what) {
 void WinPeer::SyncText() {
     ++updating_;
     auto* s = dynamic_cast<StdControl*>(&control_);
-    if (!s || s->Kind() != WindowKind::Memo) SetWindowTextW(hwnd_, Widen(control_.GetText(), CodePage()).c_str());
+    if (!s || s->Kind() != WindowKind::Memo) {
+        // The text may have come from the window itself (typing): writing it
+        // back would move the caret to the start under the user's fingers.
+        const std::wstring text = Widen(control_.GetText(), CodePage());
+        const int n = GetWindowTextLengthW(hwnd_);
+        std::wstring shown(n + 1, L'\0');
+        GetWindowTextW(hwnd_, shown.data(), n + 1);
+        shown.resize(n);
+        if (shown != text) SetWindowTextW(hwnd_, text.c_str());
+    }
     --updating_;
     if (IsOwnClass()) InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -431,8 +440,13 @@ void WinPeer::Paint() {
                 canvas.DrawText(control_.GetText(), {8, 0, 8 + ts.cx, ts.cy}, control_.GetFont(),
                                 control_.Enabled() ? control_.GetFont().GetColor() : clBtnShadow, false);
             }
-        } else if (s && s->Kind() == WindowKind::Container && !control_.GetText().empty()) {
-            canvas.DrawText(control_.GetText(), {0, 0, w, h}, control_.GetFont(), control_.GetFont().GetColor(), false);
+        } else if (s && s->Kind() == WindowKind::Container) {
+            if (auto* panel = dynamic_cast<Panel*>(s); panel && panel->BevelOuter() != bvNone) {
+                RECT edge{0, 0, w, h};
+                DrawEdge(mem, &edge, panel->BevelOuter() == bvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+            }
+            if (!control_.GetText().empty())
+                canvas.DrawText(control_.GetText(), {0, 0, w, h}, control_.GetFont(), control_.GetFont().GetColor(), false);
         }
     }
     for (ui::Control* c : control_.Children()) {

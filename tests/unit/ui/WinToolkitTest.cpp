@@ -46,6 +46,14 @@ TEST(WinToolkit, TextsFollowTheFontsCodePage) {
     SetWindowTextW(Hwnd(edit), L"\u5C4F\u4FDD");
     EXPECT_EQ(seen, "\xC6\xC1\xB1\xA3");
 
+    // Typing goes on where the caret is: the control's copy of the text is
+    // not written back over the window's.
+    SetWindowTextW(Hwnd(edit), L"ab");
+    SendMessageW(Hwnd(edit), EM_SETSEL, 2, 2);
+    for (wchar_t ch : std::wstring(L"cd")) SendMessageW(Hwnd(edit), WM_CHAR, ch, 0);
+    EXPECT_EQ(WindowText(Hwnd(edit)), L"abcd");
+    EXPECT_EQ(edit.GetText(), "abcd");
+
     // A change of character set rewrites the window's text.
     f.GetFont().SetCharset(1);
     label.SetText("caf\xE9");
