@@ -1,6 +1,7 @@
 // Saving and registering, closing, the full-screen preview, the package
 // build, project files and help.
 #include "app/SaverUtils.h"
+#include "builder/win/SaverBuildFrm.h"
 #include "editor/EditorSettings.h"
 #include "editor/win/AboutForm.h"
 #include "editor/win/FlashMainFrm.h"
@@ -12,12 +13,6 @@
 
 #include <windows.h>
 
-// FIXME: the package builder's window is on its way; until it is part of the
-// tree the build command does its checks and working folder and opens nothing.
-#if __has_include("builder/win/SaverBuildFrm.h")
-#include "builder/win/SaverBuildFrm.h"
-#define QB_HAVE_SAVER_BUILD_FRM 1
-#endif
 
 namespace qb {
 
@@ -133,11 +128,9 @@ void TFlashMainFrm::nBuildClick() {
         ~RemoveAfter() { DeletePath(dir); }
     } remove{workDir};
     SaveSettings(workDir + "\\Quenbrook.dat");
-#ifdef QB_HAVE_SAVER_BUILD_FRM
     auto builder = Form::Create<TSaverBuildFrm>(this);
     builder->WorkDir = workDir + "\\";
     builder->ShowModal();
-#endif
 }
 
 void TFlashMainFrm::nLoadClick() {

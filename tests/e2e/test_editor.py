@@ -4,6 +4,7 @@ their rules, Save Current Settings writing the settings file and the
 system's screensaver registration, the exit question, and project files."""
 import os
 import re
+import shutil
 import subprocess
 
 import harness
@@ -380,4 +381,36 @@ class Editor(E2ECase):
         self.keys("Return")
         harness.wait_until("the message to close", lambda: box not in self.windows())
         self.assertEqual(folders(), before, "no working folder is made without the pieces")
+        self.exit_and_wait()
+
+    def test_build_and_send_hands_a_settings_copy_to_the_builder_and_removes_it(self):
+        m = "C:\\movies\\"
+        self.write_settings(f"[Movies]\n{m}stars.swf=\n{m}moon.swf=\n[Options]\nBgColor=16777215\n"
+                            f"[Sounds]\n{m}tide.wav=\n")
+        temp = self.desktop.temp_dir()
+        # A folder left from an earlier build stays; the builder works in the next free one.
+        leftover = os.path.join(temp, "build")
+        os.makedirs(leftover, exist_ok=True)
+        with open(os.path.join(leftover, "keep.txt"), "w") as f:
+            f.write("mine")
+        work = os.path.join(temp, "build1")
+        shutil.rmtree(work, ignore_errors=True)
+        self.start()
+        self.keys("alt+p", "b")
+        builder = self.message_box()  # the builder shares the caption
+        copy = read_settings(harness.wait_until("the settings copy", lambda: os.path.exists(
+            os.path.join(work, "Quenbrook.dat")) and os.path.join(work, "Quenbrook.dat")))
+        self.assertEqual([k for k, _ in copy["Movies"]], [m + "stars.swf", m + "moon.swf"])
+        self.assertEqual([k for k, _ in copy["Sounds"]], [m + "tide.wav"])
+        self.assertNotIn("Path", copy)
+        self.desktop.screenshot("editor_builder")
+
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", builder], env=self.desktop._env(),
+                                  capture_output=True, text=True, check=True).stdout
+        pos = dict(line.split("=") for line in geometry.split())
+        subprocess.run(["xdotool", "mousemove", str(int(pos["X"]) + 318), str(int(pos["Y"]) + 190), "click", "1"],
+                       env=self.desktop._env(), check=True)  # the builder's Close
+        harness.wait_until("the builder to close", lambda: builder not in self.windows())
+        harness.wait_until("the working folder to go", lambda: not os.path.exists(work))
+        self.assertEqual(open(os.path.join(leftover, "keep.txt")).read(), "mine")
         self.exit_and_wait()
