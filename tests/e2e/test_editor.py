@@ -414,3 +414,30 @@ class Editor(E2ECase):
         harness.wait_until("the working folder to go", lambda: not os.path.exists(work))
         self.assertEqual(open(os.path.join(leftover, "keep.txt")).read(), "mine")
         self.exit_and_wait()
+
+    def test_screenshots_of_the_pages_in_both_languages(self):
+        """The editor always shows the language file's second language; an
+        English-only file in the data folder shows it in English."""
+        m = "C:\\movies\\"
+        english = os.path.join(self.desktop.prefix, "drive_c", "english")
+        os.makedirs(english, exist_ok=True)
+        with open(self.app.path("Language.ini"), "rb") as f:
+            lines = f.read().split(b"\r\n")
+        with open(os.path.join(english, "Language.ini"), "wb") as f:
+            f.write(b"\r\n".join(l.split(b"{")[0] if b"=" in l and not l.startswith(b"DELIMITER") else l
+                                   for l in lines))
+        shots = {}
+        for language, app_path in (("chinese", None), ("english", "C:\\english\\")):
+            with self.subTest(language=language):
+                path = f"[Path]\nAppPath={app_path}\n" if app_path else ""
+                self.write_settings(f"{path}[Movies]\n{m}stars.swf=\n{m}moon.swf=\n[Options]\nBgColor=16777215\n"
+                                    f"[Sounds]\n{m}tide.wav=\n")
+                self.start()
+                self.colour_at(SMALL_PREVIEW, RED)
+                for page, tab in enumerate(TABS):
+                    self.click(tab)
+                    shots.setdefault(page, []).append(self.desktop.screenshot(f"editor_{language}_page{page}"))
+                self.exit_and_wait()
+        for page, (chinese, english_shot) in shots.items():
+            with open(chinese, "rb") as a, open(english_shot, "rb") as b:
+                self.assertNotEqual(a.read(), b.read(), f"page {page} looks the same in both languages")
