@@ -65,6 +65,8 @@ void TFlashMainFrm::DoCreate() {
     MultiLan1->LoadLanguageFile(SaverUtils::DataDir + "Language.ini");
     MultiLan1->SetActiveLanguage(2);
     SaverUtils::SettingsFilePath = SaverUtils::ExeDir + "Quenbrook.dat";
+    // Before the windows exist: the hint window takes its delay when it is made.
+    Application::SetHintPause(50);
     // The small preview lives in the movie page's window.
     HandleNeeded();
     auto* page = static_cast<WinControl*>(FindComponent("0"));
@@ -76,7 +78,6 @@ void TFlashMainFrm::DoCreate() {
     soundPath_ = paths.SoundPath;
     SelectTab(0);
     if (SaverUtils::SharedMp3Player) SaverUtils::SharedMp3Player->OnPlayEnd = [this](TMPEGPlayer&) { MP3PlayEnd(); };
-    Application::SetHintPause(50);
     Form::DoCreate();
 }
 
