@@ -62,9 +62,9 @@ TFlashMainFrm::~TFlashMainFrm() {
 }
 
 void TFlashMainFrm::DoCreate() {
+    SaverUtils::SettingsFilePath = SaverUtils::ExeDir + "Quenbrook.dat";
     MultiLan1->LoadLanguageFile(SaverUtils::DataDir + "Language.ini");
     MultiLan1->SetActiveLanguage(2);
-    SaverUtils::SettingsFilePath = SaverUtils::ExeDir + "Quenbrook.dat";
     // Before the windows exist: the hint window takes its delay when it is made.
     Application::SetHintPause(50);
     // The small preview lives in the movie page's window.

@@ -89,7 +89,7 @@ void TFlashMainFrm::btnPreviewClick() {
     const bool movieSound = CustomSoundCheck->GetChecked();
     CustomSoundCheck->SetChecked(false);
     PreviewSelectedMovie(true);
-    swfPreview->Stop();
+    if (swfPreview) swfPreview->Stop();
     struct Restore {
         TFlashMainFrm& f;
         bool movieSound;
