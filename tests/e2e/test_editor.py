@@ -51,6 +51,7 @@ def read_settings(path):
 class Editor(E2ECase):
     def setUp(self):
         super().setUp()
+        self.keep_registration()
         self.app = self.install()
         self.movies_dir = os.path.join(self.desktop.prefix, "drive_c", "movies")
         os.makedirs(self.movies_dir, exist_ok=True)
@@ -63,6 +64,25 @@ class Editor(E2ECase):
         self.put("tide.wav", movies.wave(seconds=0.5))
         self.put("broken.wav", b"RIFF" + bytes(40))
         self.settings = self.app.path("Quenbrook.dat")
+
+    def keep_registration(self):
+        """Saving registers the screensaver for the whole prefix; later tests expect the system as it was."""
+        ini = os.path.join(self.desktop.prefix, "drive_c", "windows", "system.ini")
+        with open(ini, "rb") as f:
+            system_ini = f.read()
+        value = self.desktop.reg_query(DESKTOP_KEY, "SCRNSAVE.EXE")
+
+        def restore():
+            self.desktop.stop_programs()
+            with open(ini, "wb") as f:
+                f.write(system_ini)
+            if value is None:
+                args = ["delete", DESKTOP_KEY, "/v", "SCRNSAVE.EXE", "/f"]
+            else:
+                args = ["add", DESKTOP_KEY, "/v", "SCRNSAVE.EXE", "/d", value, "/f"]
+            subprocess.run(["wine", "reg", *args], env=self.desktop._env(), capture_output=True)
+            subprocess.run(["wineserver", "-w"], env=self.desktop._env(), capture_output=True)
+        self.addCleanup(restore)
 
     def put(self, name, data):
         with open(os.path.join(self.movies_dir, name), "wb") as f:
