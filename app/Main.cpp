@@ -1,7 +1,6 @@
 // quenbrook.exe: the editor, the screensaver, its preview and the password
 // changer in one executable; the first argument chooses which.
 #include "app/CommandLine.h"
-#include "app/PlaceholderWindow.h"
 #include "app/SaverPassword.h"
 #include "app/SaverSettings.h"
 #include "app/SaverUtils.h"
