@@ -3,10 +3,12 @@
 #include "platform/File.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qb::flash {
 
-Playback::Playback(FrameReady onFrame) : onFrame_(std::move(onFrame)) {
+Playback::Playback(FrameReady onFrame, sound::AudioHost audio)
+    : onFrame_(std::move(onFrame)), audio_(std::move(audio)), mixer_(audio_.Mp3) {
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -40,12 +42,20 @@ bool Playback::LoadBytes(std::vector<uint8_t> bytes) {
     swf::LoadError error;
     auto def = movie::MovieDef::Load(std::move(bytes), error);
     // Frame 1 (and its scripts) is entered here, outside the lock, so the
-    // current picture keeps playing meanwhile.
-    auto next = def ? std::make_unique<movie::Movie>(def) : nullptr;
+    // current picture keeps playing meanwhile; its sounds are told from the
+    // current movie's by their owner.
+    uint64_t owner = 0;
+    {
+        std::lock_guard lock(mutex_);
+        owner = ++soundOwner_;
+    }
+    auto next = def ? std::make_unique<movie::Movie>(def, &mixer_, owner) : nullptr;
     std::unique_ptr<movie::Movie> old;
     {
         std::lock_guard lock(mutex_);
         old = std::move(movie_);
+        if (old) CloseOutput();
+        mixer_.StopAllBut(owner);
         movie_ = std::move(next);
         if (movie_) {
             movie_->SetLoop(loop_);
@@ -66,6 +76,7 @@ void Playback::Unload() {
     {
         std::lock_guard lock(mutex_);
         old = std::move(movie_);
+        CloseOutput();
         redraw_ = true;
         Publish();
     }
@@ -84,9 +95,35 @@ void Playback::Play() {
 }
 
 void Playback::Stop() {
-    std::lock_guard lock(mutex_);
-    if (movie_) movie_->Stop();
-    Publish();
+    {
+        std::lock_guard lock(mutex_);
+        if (movie_) movie_->Stop();
+        CloseOutput();
+        Publish();
+    }
+    Wake();
+}
+
+void Playback::CloseOutput() {
+    mixer_.StopAll();
+    closeOutput_ = true;
+}
+
+void Playback::UpdateOutput(std::unique_lock<std::mutex>& lock) {
+    if (std::exchange(closeOutput_, false) && output_) {
+        auto closing = std::move(output_);
+        soundOpen_ = false;
+        lock.unlock();
+        closing.reset();
+        lock.lock();
+    }
+    if (!output_ && audio_.Open && movie_ && mixer_.Sounding()) {
+        lock.unlock();
+        auto opened = audio_.Open(mixer_);
+        lock.lock();
+        output_ = std::move(opened);
+        soundOpen_ = output_ != nullptr;
+    }
 }
 
 void Playback::SetLoop(bool loop) {
@@ -134,6 +171,8 @@ void Playback::WithPicture(const std::function<void(const render::Image&)>& read
 void Playback::Run() {
     std::unique_lock lock(mutex_);
     while (!quit_) {
+        UpdateOutput(lock);
+        if (quit_) break;
         const bool ticking = movie_ && !movie_->Idle();
         if (!redraw_) {
             if (ticking) wake_.wait_until(lock, nextTick_);
@@ -170,6 +209,9 @@ void Playback::Run() {
         if (onFrame_) onFrame_();
         lock.lock();
     }
+    auto closing = std::move(output_);
+    soundOpen_ = false;
+    lock.unlock();
 }
 
 }  // namespace qb::flash
