@@ -54,8 +54,9 @@ bool Playback::LoadBytes(std::vector<uint8_t> bytes) {
     {
         std::lock_guard lock(mutex_);
         old = std::move(movie_);
-        if (old) CloseOutput();
+        // The old movie's output closes; the new one's opens if it sounds.
         mixer_.StopAllBut(owner);
+        if (old) closeOutput_ = true;
         movie_ = std::move(next);
         if (movie_) {
             movie_->SetLoop(loop_);
@@ -185,6 +186,8 @@ void Playback::Run() {
             // Far behind (a slow frame, a suspended machine): no catching up in a burst.
             if (Clock::now() > nextTick_ + 2 * interval_) nextTick_ = Clock::now() + interval_;
             Publish();
+            // Before the frame is drawn: a picture shown has its sound under way.
+            UpdateOutput(lock);
         }
         const bool changed = movie_ ? movie_->TakeDirty() : false;
         if (!(changed || redraw_)) continue;

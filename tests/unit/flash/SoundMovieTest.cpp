@@ -1,0 +1,218 @@
+// The movies' own sound as their timelines and scripts play it, and the
+// playback's sound output opening and closing with the movie.
+#include "flash/Playback.h"
+#include "player/MovieFiles.h"
+#include "tests/unit/flash/FlashTestMovies.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace qb::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A second of a flat 8-bit mono tone at 5.5 kHz.
+const Bytes kTone(5512, 0xC0);
+
+struct Frame {
+    std::vector<std::function<void(TagList&)>> Tags;
+};
+
+// A movie of `frames` frames; `at(f, tags)` adds tags to frame f (from 1).
+SwfWriter SoundMovie(int frames, const std::function<void(int, TagList&)>& at) {
+    SwfWriter w(MovieHeader{.FrameRect = {0, 400, 0, 400}, .FrameRate = 30});
+    w.DefineSound(1, kTone);
+    for (int f = 1; f <= frames; ++f) {
+        at(f, w);
+        w.ShowFrame();
+    }
+    w.End();
+    return w;
+}
+
+struct Played {
+    sound::Mixer Mixer;
+    std::unique_ptr<movie::Movie> Movie;
+    explicit Played(const Bytes& bytes) { Movie = std::make_unique<movie::Movie>(LoadMovie(bytes), &Mixer, 1); }
+    size_t Ticked(int ticks) {
+        for (int i = 0; i < ticks; ++i) Movie->Tick();
+        return Mixer.Voices();
+    }
+};
+
+TEST(MovieSound, FramesStartAndStopSoundsAsTheyAreShown) {
+    sound::SoundInfo once;
+    struct Case {
+        const char* name;
+        SwfWriter movie;
+        std::vector<size_t> voices;  // after loading, then after each tick
+    };
+    const Case cases[] = {
+        {"a start on frame 2", SoundMovie(3, [](int f, TagList& t) { if (f == 2) t.StartSound(1); }), {0, 1, 1, 1}},
+        {"again each time the movie comes round",
+         SoundMovie(2, [](int f, TagList& t) { if (f == 1) t.StartSound(1); }), {1, 1, 2, 2, 3}},
+        {"not while it already plays",
+         SoundMovie(2, [](int f, TagList& t) { if (f == 1) t.StartSound(1, {.SyncNoMultiple = true}); }),
+         {1, 1, 1, 1}},
+        {"stopped by a stop start",
+         SoundMovie(3, [](int f, TagList& t) { f == 1 ? t.StartSound(1) : t.StartSound(1, {.SyncStop = f == 3}); }),
+         {1, 2, 0}},
+        {"stopped by the script's StopSounds",
+         SoundMovie(3, [](int f, TagList& t) { f == 1 ? t.StartSound(1) : t.DoAction(ActionWriter().Op(f == 3 ? 0x09 : 0x00).End()); }),
+         {1, 1, 0}},
+        {"started by its exported name",
+         SoundMovie(2, [](int f, TagList& t) { if (f == 1) t.ExportAssets(1, "tone"); else t.StartSound2("tone"); }),
+         {0, 1}},
+        {"a name nobody exported", SoundMovie(2, [](int f, TagList& t) { if (f == 2) t.StartSound2("none"); }), {0, 0}},
+        {"a sound that was never defined", SoundMovie(2, [](int f, TagList& t) { if (f == 2) t.StartSound(9); }), {0, 0}},
+        {"a shape taking the sound's id later",
+         SoundMovie(2, [](int f, TagList& t) { if (f == 1) { Square(t, 1); t.StartSound(1); } }), {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Played p(c.movie.Movie());
+        std::vector<size_t> seen{p.Mixer.Voices()};
+        while (seen.size() < c.voices.size()) seen.push_back(p.Ticked(1));
+        EXPECT_EQ(seen, c.voices);
+    }
+}
+
+TEST(MovieSound, JumpsStartOnlyTheFrameLandedOn) {
+    // Frame 1 jumps to 4 over frame 2's sound; frame 4 starts one; frame 5
+    // jumps back to 3, whose sound starts.
+    auto movie = SoundMovie(5, [](int f, TagList& t) {
+        if (f == 1) t.DoAction(ActionWriter().GotoFrame(3).Op(0x06).End());
+        if (f == 2 || f == 3 || f == 4) t.StartSound(1);
+        if (f == 5) t.DoAction(ActionWriter().GotoFrame(2).End());
+    });
+    Played p(movie.Movie());
+    EXPECT_EQ(p.Movie->FrameNum(), 3);
+    EXPECT_EQ(p.Mixer.Voices(), 1u);
+    p.Ticked(1);
+    EXPECT_EQ(p.Movie->FrameNum(), 2);
+    EXPECT_EQ(p.Mixer.Voices(), 2u);
+}
+
+TEST(MovieSound, SilencedCopiesPlayNothing) {
+    auto movie = SoundMovie(3, [](int f, TagList& t) {
+        if (f == 1) t.SoundStreamHead2(100, 0x32);
+        if (f == 2) t.StartSound(1, {.LoopCount = 5});
+        t.SoundStreamBlock(Bytes(200, 0x40));
+    });
+    Bytes loud = movie.Movie(), silenced = loud;
+    ASSERT_TRUE(MuteMovieBytes(silenced));
+    Played a(loud), b(silenced);
+    EXPECT_EQ(a.Ticked(2), 2u);  // the stream and the event sound
+    EXPECT_EQ(b.Ticked(2), 0u);
+}
+
+TEST(MovieSound, StreamsFollowTheirTimelineFrameByFrame) {
+    // 100 frames of 16-bit mono at 5.5 kHz a frame: 800 frames of the mix each.
+    Bytes block;
+    for (int i = 0; i < 100; ++i) block.insert(block.end(), {0x00, 0x20});
+    TagList sprite;
+    sprite.SoundStreamHead2(100, 0x32);
+    for (int f = 0; f < 3; ++f) sprite.SoundStreamBlock(block).ShowFrame();
+    sprite.DoAction(ActionWriter().Stop().End()).ShowFrame().End();
+    SwfWriter w(MovieHeader{.FrameRect = {0, 400, 0, 400}});
+    w.DefineSprite(5, sprite);
+    Place(w, {.Depth = 1, .Character = 5});
+    w.ShowFrame().ShowFrame().ShowFrame().ShowFrame().ShowFrame().End();
+    Played p(w.Movie());
+    std::vector<int16_t> heard, piece(2 * 800);
+    for (int tick = 0; tick < 6; ++tick) {
+        p.Mixer.Mix(piece);
+        heard.insert(heard.end(), piece.begin(), piece.end());
+        p.Movie->Tick();
+    }
+    // Three blocks, one a frame, then the halted sprite gives no more.
+    const auto loud = std::count(heard.begin(), heard.end(), 0x2000);
+    EXPECT_EQ(loud, 2 * 3 * 800);
+    EXPECT_FALSE(p.Mixer.Sounding());
+}
+
+// A sound output that counts its openings and lets the test pull the mix.
+struct FakeOutputs {
+    std::atomic<int> Opened{0}, Closed{0};
+    sound::Mixer* Mixer = nullptr;
+
+    sound::AudioHost Host() {
+        struct Output : sound::AudioOutput {
+            FakeOutputs& owner;
+            explicit Output(FakeOutputs& o) : owner(o) {}
+            ~Output() override { ++owner.Closed; }
+        };
+        return {[this](sound::Mixer& m) {
+                    Mixer = &m;
+                    ++Opened;
+                    return std::make_unique<Output>(*this);
+                },
+                nullptr};
+    }
+};
+
+template <class F>
+bool WaitFor(F check, std::chrono::seconds deadline = 30s) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!check()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+TEST(PlaybackSound, OutputOpensWithTheFirstSoundAndClosesWhenTheMovieStops) {
+    FakeOutputs outputs;
+    flash::Playback p({}, outputs.Host());
+    p.SetSize(20, 20);
+    auto loud = SoundMovie(2, [](int f, TagList& t) { if (f == 2) t.StartSound(1); });
+    ASSERT_TRUE(p.LoadBytes(loud.Movie()));
+    ASSERT_TRUE(WaitFor([&] { return p.SoundOpen(); }));
+    EXPECT_EQ(outputs.Opened, 1);
+    std::vector<int16_t> mix(2 * 100);
+    outputs.Mixer->Mix(mix);
+    EXPECT_EQ(mix[0], 0x40 << 8);
+
+    p.Stop();
+    ASSERT_TRUE(WaitFor([&] { return outputs.Closed == 1; }));
+    EXPECT_FALSE(p.SoundOpen());
+    EXPECT_FALSE(outputs.Mixer->Sounding());
+
+    p.Play();
+    ASSERT_TRUE(WaitFor([&] { return outputs.Opened == 2; }));  // frame 2 came round again
+    p.Unload();
+    ASSERT_TRUE(WaitFor([&] { return outputs.Closed == 2; }));
+
+    // A silenced copy plays its frames without ever opening the output.
+    Bytes silenced = loud.Movie();
+    ASSERT_TRUE(MuteMovieBytes(silenced));
+    ASSERT_TRUE(p.LoadBytes(silenced));
+    ASSERT_TRUE(WaitFor([&] { return p.FrameNum() == 1; }));
+    const uint64_t drawn = p.FramesDrawn();
+    ASSERT_TRUE(WaitFor([&] { return p.FramesDrawn() > drawn + 2; }));
+    EXPECT_EQ(outputs.Opened, 2);
+    EXPECT_FALSE(p.SoundOpen());
+}
+
+TEST(PlaybackSound, ANewMovieSilencesTheOldOnesSounds) {
+    FakeOutputs outputs;
+    {
+        flash::Playback p({}, outputs.Host());
+        auto loud = SoundMovie(1, [](int, TagList& t) { t.StartSound(1); });
+        ASSERT_TRUE(p.LoadBytes(loud.Movie()));
+        ASSERT_TRUE(WaitFor([&] { return p.SoundOpen(); }));
+        ASSERT_TRUE(p.LoadBytes(SoundMovie(1, [](int, TagList&) {}).Movie()));
+        ASSERT_TRUE(WaitFor([&] { return outputs.Closed == 1; }));
+        EXPECT_FALSE(outputs.Mixer->Sounding());
+        ASSERT_TRUE(p.LoadBytes(loud.Movie()));
+        ASSERT_TRUE(WaitFor([&] { return outputs.Opened == 2; }));
+    }
+    EXPECT_EQ(outputs.Closed, 2);  // the playback's end closes it too
+}
+
+}  // namespace
+}  // namespace qb::test
