@@ -61,13 +61,21 @@ def filled_stage(shape_id, width, height, rgb):
     return tag(2, body + b.take())
 
 
-def movie(colours, width=400, height=300, rate=12, frames_each=1, background=(255, 255, 255), sound=False):
+def event_sound(seconds=2000 / 5512.5, level=100):
+    """Raw 8-bit mono samples at 5.5 kHz: a 439 Hz tone (a cycle every 4 pi
+    samples) of `level` out of 127."""
+    return bytes(128 + int(level * math.sin(i / 2)) for i in range(int(seconds * 5512.5)))
+
+
+def movie(colours, width=400, height=300, rate=12, frames_each=1, background=(255, 255, 255), sound=False,
+          sound_seconds=2000 / 5512.5, sound_level=100):
     """A movie that shows each colour over its whole stage for frames_each
     frames, in turn; it has no actions, so as a player's last frame the last
-    colour stays. With sound, its first frame starts a short event sound."""
+    colour stays. With sound, its first frame starts an event sound (short
+    unless sound_seconds says otherwise)."""
     tags = tag(9, bytes(background))
     if sound:
-        samples = bytes(128 + int(100 * math.sin(i / 2)) for i in range(2000))
+        samples = event_sound(sound_seconds, sound_level)
         tags += tag(14, struct.pack("<HBI", 1, 0x00, len(samples)) + samples)  # raw 8-bit mono 5.5 kHz
         tags += tag(15, struct.pack("<HB", 1, 0))
     frames = 0

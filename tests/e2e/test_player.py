@@ -180,6 +180,32 @@ class FullScreen(PlayerCase):
         self.assertEqual(pitches, ["low", "high", "low"], rates)
 
 
+    def test_a_movie_is_heard_unless_its_sound_is_off(self):
+        """The movie's own tone reaches the sound device; with the movies'
+        sound turned off it plays from a silenced copy and nothing does."""
+        film = movies.movie([RED, GREEN], frames_each=12, sound=True, sound_seconds=3)
+        for setting in (1, 0):
+            with self.subTest(MovieBgSound=setting):
+                app = self.prepare([("a.swf", film)], MovieBgSound=setting)
+                self.desktop.clear_sound()
+                self.start_saver(app)
+                if setting:
+                    harness.wait_until("the movie's tone in the sink", lambda: loud_samples(
+                        self.desktop.sound_bytes()) >= 44100)
+                    self.assertGreater(crossing_rate(self.desktop.sound_bytes()), 0)
+                else:
+                    # A whole turn of the loop and more: the tone would have started twice.
+                    self.watch([RED, GREEN], lambda s: len(s) >= 4)
+                    self.assertEqual(loud_samples(self.desktop.sound_bytes()), 0)
+                self.desktop.stop_programs()
+
+
+def loud_samples(stream):
+    """How many 16-bit samples in a stream are far from silence."""
+    samples = memoryview(stream[:len(stream) // 2 * 2]).cast("h")
+    return sum(1 for v in samples if abs(v) > 8000)
+
+
 class SinkWatch:
     """Collects what each sound writes to the sink. The sink starts afresh
     whenever a sound opens the output, so each sound's stream is taken just
