@@ -9,10 +9,13 @@ void BlockQueue::Push(std::unique_ptr<SampleSource> block) {
 }
 
 size_t BlockQueue::Read(std::span<int16_t> out) {
+    if (waiting_ && blocks_.size() < kPrebuffer) return 0;
+    waiting_ = false;
     while (!blocks_.empty()) {
         if (const size_t n = blocks_.front()->Read(out)) return n;
         blocks_.pop_front();
     }
+    waiting_ = true;
     return 0;
 }
 

@@ -31,9 +31,27 @@ bool Voice::StartPass() {
             if (!Fetch(scratch)) break;
         position_ = *info_.InPoint;
     }
-    if (!Fetch(a_)) return false;
+    live_ = source_->Live();
+    starved_ = false;
+    if (!Fetch(a_)) {
+        if (!live_) return false;
+        starved_ = true;
+        return true;
+    }
     haveB_ = Fetch(b_);
     if (!haveB_) b_ = a_;
+    return true;
+}
+
+bool Voice::Resume() {
+    std::array<int, 2> next{};
+    if (!Fetch(next)) return false;
+    starved_ = false;
+    dry_ = 0;
+    a_ = next;
+    haveB_ = Fetch(b_);
+    if (!haveB_) b_ = a_;
+    frac_ &= 0xFFFFFFFFu;
     return true;
 }
 
@@ -68,6 +86,11 @@ bool Voice::MixInto(std::span<int32_t> out) {
     const size_t frames = out.size() / 2;
     size_t i = 0;
     while (!done_ && i < frames) {
+        if (starved_ && !Resume()) {
+            dry_ += frames - i;
+            if (dry_ > kMaxDryFrames) done_ = true;
+            break;
+        }
         if (info_.OutPoint && position_ >= *info_.OutPoint) {
             // Out point reached: the pass is over, as at the sound's end.
             if (passOutput_ == 0 || !StartPass()) done_ = true;
@@ -84,13 +107,16 @@ bool Voice::MixInto(std::span<int32_t> out) {
         ++passOutput_;
         frac_ += step_;
         while (frac_ >= (uint64_t{1} << 32)) {
-            frac_ -= uint64_t{1} << 32;
             if (!haveB_) {
-                // Past the last frame: the next pass, or the end. A pass that
-                // played nothing ends the loops (an empty or skipped sound).
+                if (live_) {
+                    starved_ = true;
+                    break;
+                }
+                // Past the last frame: the next pass, or the end.
                 if (!StartPass()) done_ = true;
                 break;
             }
+            frac_ -= uint64_t{1} << 32;
             a_ = b_;
             haveB_ = Fetch(b_);
             if (!haveB_) b_ = a_;

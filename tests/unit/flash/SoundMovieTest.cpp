@@ -132,6 +132,8 @@ TEST(MovieSound, StreamsFollowTheirTimelineFrameByFrame) {
     // Three blocks, one a frame, then the halted sprite gives no more.
     const auto loud = std::count(heard.begin(), heard.end(), 0x2000);
     EXPECT_EQ(loud, 2 * 3 * 800);
+    std::vector<int16_t> rest(2 * (sound::Voice::kMaxDryFrames + 1000));
+    p.Mixer.Mix(rest);
     EXPECT_FALSE(p.Mixer.Sounding());
 }
 

@@ -279,17 +279,31 @@ TEST(Mixer, KeepsItsVoicesBounded) {
     EXPECT_EQ(mixer.Voices(), sound::Mixer::kMaxVoices);
 }
 
-TEST(Mixer, PlaysAStreamBlockAfterBlock) {
-    Bytes block(200);  // 100 frames of 16-bit mono at 5.5 kHz
-    for (size_t i = 0; i < block.size(); i += 2) block[i + 1] = 0x10;
+TEST(Mixer, PlaysAStreamBlockAfterBlockAndWaitsForLateOnes) {
+    auto block = [](uint8_t high) {
+        Bytes b(200);  // 100 frames of 16-bit mono at 5.5 kHz: 800 of the mix
+        for (size_t i = 0; i < b.size(); i += 2) b[i + 1] = high;
+        return b;
+    };
+    const Bytes first = block(0x10), second = block(0x20), late = block(0x30), later = block(0x40);
     const sound::StreamHead head = *sound::ReadStreamHead(Bytes{0x02, 0x32, 100, 0});
     sound::Mixer mixer;
-    mixer.StreamBlock(1, 9, head, block, nullptr);
-    mixer.StreamBlock(1, 9, head, block, nullptr);
-    EXPECT_EQ(mixer.Voices(), 1u);  // one voice per stream
-    const auto mix = Pull(mixer, 3000);
+    mixer.StreamBlock(1, 9, head, first, nullptr);
+    EXPECT_EQ(Heard(Pull(mixer, 1000)), 0u);  // one block alone waits for the next
+    mixer.StreamBlock(1, 9, head, second, nullptr);
+    auto mix = Pull(mixer, 2000);
     EXPECT_EQ(Heard(mix), 1600u);
-    EXPECT_EQ(mix[2 * 1000], 0x1000);
+    EXPECT_EQ(mix[2 * 100], 0x1000);
+    EXPECT_EQ(mix[2 * 900], 0x2000);
+    // Blocks after a gap go on in the same voice.
+    mixer.StreamBlock(1, 9, head, late, nullptr);
+    mixer.StreamBlock(1, 9, head, later, nullptr);
+    EXPECT_EQ(mixer.Voices(), 1u);
+    mix = Pull(mixer, 2000);
+    EXPECT_EQ(mix[2 * 100], 0x3000);
+    EXPECT_EQ(mix[2 * 900], 0x4000);
+    // A stream that stays dry ends.
+    Pull(mixer, sound::Voice::kMaxDryFrames + 2000);
     EXPECT_FALSE(mixer.Sounding());
 }
 
