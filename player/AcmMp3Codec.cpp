@@ -1,11 +1,13 @@
 // MP3 sounds inside movies, decoded a few frames at a time by the system's
-// codec through the decoder library's ACM wrapper.
+// codec through the decoder library's ACM wrapper. A stream's blocks all go
+// through one codec stream, since a frame may use bytes of the ones before.
 #include "mpegdll/FrameHeader.h"
 #include "mpegdll/Mp3Error.h"
 #include "mpegdll/WinParts.h"
 #include "player/SystemAudio.h"
 
 #include <algorithm>
+#include <deque>
 #include <optional>
 #include <span>
 #include <vector>
@@ -13,10 +15,11 @@
 namespace qb {
 namespace {
 
-// How far a damaged stream is searched for the next frame before giving up.
+// How far a damaged piece is searched for the next frame before giving up.
 constexpr size_t kMaxResync = 4096;
 constexpr int kFramesAPiece = 4;
 
+// The first frame header at or after `pos` (which moves to it).
 std::optional<mp3::FrameHeader> HeaderAt(std::span<const uint8_t> data, size_t& pos) {
     for (size_t skipped = 0; pos + 4 <= data.size() && skipped < kMaxResync; ++pos, ++skipped) {
         auto h = mp3::ParseFrameHeader(data.subspan(pos));
@@ -25,13 +28,17 @@ std::optional<mp3::FrameHeader> HeaderAt(std::span<const uint8_t> data, size_t& 
     return std::nullopt;
 }
 
-class AcmMp3Source final : public sound::SampleSource {
+class AcmMp3Feed final : public sound::Mp3Feed {
 public:
-    AcmMp3Source(std::span<const uint8_t> frames, const mp3::FrameHeader& first)
-        : data_(frames), first_(first), decoder_(mp3::MakeAcmDecoder(first)) {}
+    AcmMp3Feed(std::span<const uint8_t> frames, const mp3::FrameHeader& first)
+        : first_(first), decoder_(mp3::MakeAcmDecoder(first)) {
+        pieces_.push_back(frames);
+    }
 
     double Rate() const override { return first_.sampleRate; }
     int Channels() const override { return first_.channels; }
+    void Append(std::span<const uint8_t> frames) override { pieces_.push_back(frames); }
+    size_t Pending() const override { return pieces_.size(); }
 
     size_t Read(std::span<int16_t> out) override {
         while (pending_.size() - taken_ < out.size() && DecodeMore()) {
@@ -45,56 +52,56 @@ public:
 
 private:
     // The next few whole frames of the same stream through the codec; bytes
-    // before a frame (damage, padding) are skipped, not decoded.
+    // before a frame (damage, padding) are skipped, not decoded. A piece
+    // with nothing more to decode is dropped.
     bool DecodeMore() {
-        if (ended_) return false;
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(taken_));
         taken_ = 0;
-        HeaderAt(data_, pos_);
-        const size_t from = pos_;
-        size_t to = from;
-        for (int i = 0; i < kFramesAPiece && to + 4 <= data_.size(); ++i) {
-            auto h = mp3::ParseFrameHeader(data_.subspan(to));
-            if (!h || !h->SameStreamAs(first_) || h->frameBytes <= 4 ||
-                to + static_cast<size_t>(h->frameBytes) > data_.size())
-                break;
-            to += static_cast<size_t>(h->frameBytes);
+        while (!pieces_.empty() && !broken_) {
+            std::span<const uint8_t> piece = pieces_.front();
+            size_t from = 0;
+            HeaderAt(piece, from);
+            size_t to = from;
+            for (int i = 0; i < kFramesAPiece && to + 4 <= piece.size(); ++i) {
+                auto h = mp3::ParseFrameHeader(piece.subspan(to));
+                if (!h || !h->SameStreamAs(first_) || h->frameBytes <= 4 ||
+                    to + static_cast<size_t>(h->frameBytes) > piece.size())
+                    break;
+                to += static_cast<size_t>(h->frameBytes);
+            }
+            if (to == from) {
+                pieces_.pop_front();
+                continue;
+            }
+            pieces_.front() = piece.subspan(to);
+            try {
+                decoder_->Decode(piece.subspan(from, to - from), pending_);
+            } catch (const mp3::Mp3Error&) {
+                broken_ = true;  // the codec gave up: silence from here on
+                pieces_.clear();
+                return false;
+            }
+            return true;
         }
-        if (to == from) {
-            ended_ = true;
-            return false;
-        }
-        return Decode(from, to);
+        return false;
     }
 
-    bool Decode(size_t from, size_t to) {
-        pos_ = to;
-        try {
-            decoder_->Decode(data_.subspan(from, to - from), pending_);
-        } catch (const mp3::Mp3Error&) {
-            ended_ = true;
-            return false;
-        }
-        return true;
-    }
-
-    std::span<const uint8_t> data_;
     mp3::FrameHeader first_;
     std::unique_ptr<mp3::FrameDecoder> decoder_;
+    std::deque<std::span<const uint8_t>> pieces_;
     std::vector<int16_t> pending_;
     size_t taken_ = 0;
-    size_t pos_ = 0;
-    bool ended_ = false;
+    bool broken_ = false;
 };
 
 class AcmMp3Codec final : public sound::Mp3Codec {
 public:
-    std::unique_ptr<sound::SampleSource> Open(std::span<const uint8_t> frames) const override {
+    std::unique_ptr<sound::Mp3Feed> Open(std::span<const uint8_t> frames) const override {
         size_t pos = 0;
         auto first = HeaderAt(frames, pos);
         if (!first || first->channels < 1 || first->channels > 2) return nullptr;
         try {
-            return std::make_unique<AcmMp3Source>(frames.subspan(pos), *first);
+            return std::make_unique<AcmMp3Feed>(frames.subspan(pos), *first);
         } catch (const mp3::Mp3Error&) {
             return nullptr;  // the system has no codec for it: silence
         }

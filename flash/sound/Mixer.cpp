@@ -27,18 +27,17 @@ void Mixer::StopSound(uint64_t owner, uint16_t id) {
 
 void Mixer::StreamBlock(uint64_t owner, uint64_t stream, const StreamHead& head, std::span<const uint8_t> block,
                         std::shared_ptr<const void> keep) {
-    auto source = head.OpenBlock(block, mp3_.get());
-    if (!source) return;
     std::lock_guard lock(mutex_);
     for (Playing& p : playing_) {
         if (p.Owner == owner && p.Stream == stream && !p.Sound->Done()) {
-            p.Queue->Push(std::move(source));
+            p.Queue->Push(block);
             return;
         }
     }
     if (playing_.size() >= kMaxVoices) return;
-    auto queue = std::make_unique<BlockQueue>(source->Rate(), source->Channels());
-    queue->Push(std::move(source));
+    auto queue = std::make_unique<BlockQueue>(head, mp3_.get());
+    queue->Push(block);
+    if (!queue->Valid()) return;  // nothing we can decode: silence
     BlockQueue* raw = queue.get();
     // A stream plays once; its queue is handed to the voice's first pass.
     auto holder = std::make_shared<std::unique_ptr<SampleSource>>(std::move(queue));

@@ -39,14 +39,10 @@ std::optional<SoundDef> ReadDefineSound(std::span<const uint8_t> body) {
     return def;
 }
 
-std::unique_ptr<SampleSource> StreamHead::OpenBlock(std::span<const uint8_t> block, const Mp3Codec* mp3) const {
-    if (Format.Is(Codec::Mp3)) {
-        // Samples in this block and the seek count, then frames.
-        return block.size() > 4 ? OpenData(Format, block.subspan(4), std::numeric_limits<uint64_t>::max(), mp3)
-                                : nullptr;
-    }
+std::unique_ptr<SampleSource> StreamHead::OpenBlock(std::span<const uint8_t> block) const {
+    if (Format.Is(Codec::Mp3)) return nullptr;
     const uint64_t frames = SamplesPerBlock ? SamplesPerBlock : std::numeric_limits<uint64_t>::max();
-    return OpenData(Format, block, frames, mp3);
+    return OpenData(Format, block, frames, nullptr);
 }
 
 std::optional<StreamHead> ReadStreamHead(std::span<const uint8_t> body) {

@@ -31,8 +31,9 @@ struct StreamHead {
     SoundFormat Format;
     uint16_t SamplesPerBlock = 0;
 
-    // A decoder over one SoundStreamBlock body.
-    std::unique_ptr<SampleSource> OpenBlock(std::span<const uint8_t> block, const Mp3Codec* mp3) const;
+    // A decoder over one SoundStreamBlock body of an uncompressed or ADPCM
+    // stream (MP3 blocks go on through one decoder: see BlockQueue).
+    std::unique_ptr<SampleSource> OpenBlock(std::span<const uint8_t> block) const;
 };
 
 std::optional<StreamHead> ReadStreamHead(std::span<const uint8_t> body);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -305,6 +306,66 @@ TEST(Mixer, PlaysAStreamBlockAfterBlockAndWaitsForLateOnes) {
     // A stream that stays dry ends.
     Pull(mixer, sound::Voice::kMaxDryFrames + 2000);
     EXPECT_FALSE(mixer.Sounding());
+}
+
+// A stand-in for the host's MP3 codec: each byte of "frames" is one mono
+// 11 kHz sample of that byte times 256. It counts the decoders it made.
+struct FakeMp3 : sound::Mp3Codec {
+    struct Feed : sound::Mp3Feed {
+        std::deque<std::span<const uint8_t>> pieces;
+        double Rate() const override { return 11025; }
+        int Channels() const override { return 1; }
+        void Append(std::span<const uint8_t> frames) override { pieces.push_back(frames); }
+        size_t Pending() const override { return pieces.size(); }
+        size_t Read(std::span<int16_t> out) override {
+            while (!pieces.empty() && pieces.front().empty()) pieces.pop_front();
+            if (pieces.empty()) return 0;
+            const size_t n = std::min(out.size(), pieces.front().size());
+            for (size_t i = 0; i < n; ++i) out[i] = static_cast<int16_t>(pieces.front()[i] << 8);
+            pieces.front() = pieces.front().subspan(n);
+            return n;
+        }
+    };
+    mutable int Opened = 0;
+    std::unique_ptr<sound::Mp3Feed> Open(std::span<const uint8_t> frames) const override {
+        ++Opened;
+        auto feed = std::make_unique<Feed>();
+        feed->Append(frames);
+        return feed;
+    }
+};
+
+constexpr uint8_t kMp3Mono11k = 0x26;
+
+TEST(Mp3, EventSoundsSkipTheirSeekCountAndNeedTheHostsCodec) {
+    Bytes data{0x40, 0x02};  // seek samples: not sound
+    data.insert(data.end(), 100, 0x10);
+    auto codec = std::make_shared<FakeMp3>();
+    sound::Mixer withCodec(codec), without;
+    withCodec.StartSound(1, 1, Sound(kMp3Mono11k, 100, data), {});
+    without.StartSound(1, 1, Sound(kMp3Mono11k, 100, data), {});
+    const auto mix = Pull(withCodec, 1000);
+    EXPECT_EQ(Heard(mix), 400u);
+    EXPECT_TRUE(std::all_of(mix.begin(), mix.begin() + 800, [](int16_t v) { return v == 0x1000; }));
+    EXPECT_FALSE(without.Sounding());
+}
+
+TEST(Mp3, StreamBlocksGoThroughOneDecoder) {
+    auto codec = std::make_shared<FakeMp3>();
+    const sound::StreamHead head = *sound::ReadStreamHead(Bytes{0x02, kMp3Mono11k, 50, 0});
+    std::vector<Bytes> blocks;
+    for (uint8_t level : {0x10, 0x20, 0x30}) {
+        Bytes b{50, 0, 0, 0};  // samples in the block, seek samples
+        b.insert(b.end(), 50, level);
+        blocks.push_back(b);
+    }
+    sound::Mixer mixer(codec);
+    for (const Bytes& b : blocks) mixer.StreamBlock(1, 3, head, b, nullptr);
+    const auto mix = Pull(mixer, 1000);
+    EXPECT_EQ(codec->Opened, 1);
+    EXPECT_EQ(Heard(mix), 600u);
+    EXPECT_EQ(mix[2 * 100], 0x1000);
+    EXPECT_EQ(mix[2 * 500], 0x3000);
 }
 
 }  // namespace

@@ -65,6 +65,31 @@ TEST(SystemMp3, DecodesTheFramesOfAMovieSound) {
     }
 }
 
+TEST(SystemMp3, BlocksAppendedLaterDecodeAsOneStream) {
+    const auto mp3 = Fixture("mpeg1-stereo-cbr.mp3");
+    const auto [frames, perFrame] = CountFrames(mp3);
+    // Cut between frames into three pieces, as a stream's blocks are.
+    std::vector<size_t> cuts{0};
+    for (size_t pos = 0, n = 0; pos + 4 <= mp3.size() && cuts.size() < 3; ++n) {
+        auto h = mp3::ParseFrameHeader(std::span(mp3).subspan(pos));
+        if (!h) break;
+        pos += static_cast<size_t>(h->frameBytes);
+        if (n % (frames / 3) == frames / 3 - 1) cuts.push_back(pos);
+    }
+    cuts.push_back(mp3.size());
+    ASSERT_EQ(cuts.size(), 4u);
+    const std::span<const uint8_t> all(mp3);
+    auto feed = SystemMp3Codec()->Open(all.subspan(0, cuts[1]));
+    ASSERT_TRUE(feed);
+    size_t decoded = DecodedFrames(*feed);
+    feed->Append(all.subspan(cuts[1], cuts[2] - cuts[1]));
+    feed->Append(all.subspan(cuts[2]));
+    EXPECT_EQ(feed->Pending(), 2u);
+    decoded += DecodedFrames(*feed);
+    EXPECT_LE(decoded, frames * static_cast<size_t>(perFrame));
+    EXPECT_GE(decoded, (frames - 2) * static_cast<size_t>(perFrame));
+}
+
 TEST(SystemMp3, DamagedDataIsSilenceNotACrash) {
     auto mp3 = Fixture("mpeg1-stereo-cbr.mp3");
     EXPECT_EQ(SystemMp3Codec()->Open(std::vector<uint8_t>(3000, 0x55)), nullptr);
