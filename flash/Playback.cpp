@@ -57,6 +57,7 @@ bool Playback::LoadBytes(std::vector<uint8_t> bytes) {
         // The old movie's output closes; the new one's opens if it sounds.
         mixer_.StopAllBut(owner);
         if (old) closeOutput_ = true;
+        outputRefused_ = false;
         movie_ = std::move(next);
         if (movie_) {
             movie_->SetLoop(loop_);
@@ -108,6 +109,7 @@ void Playback::Stop() {
 void Playback::CloseOutput() {
     mixer_.StopAll();
     closeOutput_ = true;
+    outputRefused_ = false;
 }
 
 void Playback::UpdateOutput(std::unique_lock<std::mutex>& lock) {
@@ -118,11 +120,12 @@ void Playback::UpdateOutput(std::unique_lock<std::mutex>& lock) {
         closing.reset();
         lock.lock();
     }
-    if (!output_ && audio_.Open && movie_ && mixer_.Sounding()) {
+    if (!output_ && !outputRefused_ && audio_.Open && movie_ && mixer_.Sounding()) {
         lock.unlock();
         auto opened = audio_.Open(mixer_);
         lock.lock();
         output_ = std::move(opened);
+        outputRefused_ = output_ == nullptr;
         soundOpen_ = output_ != nullptr;
     }
 }

@@ -88,6 +88,7 @@ private:
     std::unique_ptr<sound::AudioOutput> output_;  // only the playback thread touches it
     uint64_t soundOwner_ = 0;
     bool closeOutput_ = false;
+    bool outputRefused_ = false;  // no device this time: not asked again until the next stop or load
     std::atomic<bool> soundOpen_{false};
 
     mutable std::mutex pictureMutex_;

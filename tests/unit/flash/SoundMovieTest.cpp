@@ -137,9 +137,11 @@ TEST(MovieSound, StreamsFollowTheirTimelineFrameByFrame) {
     EXPECT_FALSE(p.Mixer.Sounding());
 }
 
-// A sound output that counts its openings and lets the test pull the mix.
+// A sound output that counts its openings and lets the test pull the mix;
+// with Refuse, there is no device.
 struct FakeOutputs {
-    std::atomic<int> Opened{0}, Closed{0};
+    std::atomic<int> Opened{0}, Closed{0}, Asked{0};
+    std::atomic<bool> Refuse{false};
     sound::Mixer* Mixer = nullptr;
 
     sound::AudioHost Host() {
@@ -148,8 +150,10 @@ struct FakeOutputs {
             explicit Output(FakeOutputs& o) : owner(o) {}
             ~Output() override { ++owner.Closed; }
         };
-        return {[this](sound::Mixer& m) {
+        return {[this](sound::Mixer& m) -> std::unique_ptr<sound::AudioOutput> {
                     Mixer = &m;
+                    ++Asked;
+                    if (Refuse) return nullptr;
                     ++Opened;
                     return std::make_unique<Output>(*this);
                 },
@@ -214,6 +218,25 @@ TEST(PlaybackSound, ANewMovieSilencesTheOldOnesSounds) {
         ASSERT_TRUE(WaitFor([&] { return outputs.Opened == 2; }));
     }
     EXPECT_EQ(outputs.Closed, 2);  // the playback's end closes it too
+}
+
+TEST(PlaybackSound, WithoutADeviceTheMoviePlaysSilentAndAsksOncePerStart) {
+    FakeOutputs outputs;
+    outputs.Refuse = true;
+    flash::Playback p({}, outputs.Host());
+    p.SetSize(20, 20);
+    // A sound that lasts while the movie goes round and round.
+    auto loud = SoundMovie(3, [](int f, TagList& t) { if (f == 1) t.StartSound(1, {.SyncNoMultiple = true}); });
+    ASSERT_TRUE(p.LoadBytes(loud.Movie()));
+    ASSERT_TRUE(WaitFor([&] { return outputs.Asked == 1; }));
+    const uint64_t drawn = p.FramesDrawn();
+    ASSERT_TRUE(WaitFor([&] { return p.FramesDrawn() > drawn + 6; }));  // twice round
+    EXPECT_EQ(outputs.Asked, 1);
+    EXPECT_FALSE(p.SoundOpen());
+    // After a stop, the next start asks again.
+    p.Stop();
+    p.Play();
+    ASSERT_TRUE(WaitFor([&] { return outputs.Asked == 2; }));
 }
 
 }  // namespace
