@@ -137,6 +137,46 @@ TEST(MovieSound, StreamsFollowTheirTimelineFrameByFrame) {
     EXPECT_FALSE(p.Mixer.Sounding());
 }
 
+TEST(MovieSound, BrokenSoundTagsAreSilentOrBounded) {
+    struct Case {
+        const char* name;
+        std::function<void(TagList&)> tags;
+        size_t heard;  // frames of the mix
+    };
+    const Case cases[] = {
+        {"a count far beyond the bytes",
+         [](TagList& t) { t.DefineSound(2, 0x30, 0xFFFFFFFF, Bytes(10, 0xC0)).StartSound(2); }, 80},
+        {"ADPCM cut inside its first packet",
+         [](TagList& t) { t.DefineSound(2, 0x12, 1000000, Bytes{0x80, 0x00, 0x00, 0x77}).StartSound(2); }, 24},
+        {"a sound tag cut before its count", [](TagList& t) { t.Tag(tag::DefineSound, Bytes{2, 0, 0x30, 1}).StartSound(2); }, 0},
+        {"a start without its info byte",
+         [](TagList& t) { t.DefineSound(2, 0x30, 4, Bytes(4, 0xC0)).Tag(tag::StartSound, Bytes{2, 0}); }, 32},
+        {"an envelope of points that are not there",
+         [](TagList& t) { t.DefineSound(2, 0x30, 4, Bytes(4, 0xC0)).Tag(tag::StartSound, Bytes{2, 0, 0x08, 255, 1}); }, 32},
+        {"an in point past the end, looped for ever",
+         [](TagList& t) { t.DefineSound(2, 0x30, 4, Bytes(4, 0xC0)).StartSound(2, {.InPoint = 0xFFFFFFFF, .LoopCount = 65535}); }, 0},
+        {"stream blocks without a head", [](TagList& t) { t.SoundStreamBlock(Bytes(200, 0x40)); }, 0},
+        {"a stream head of an unknown codec",
+         [](TagList& t) { t.SoundStreamHead2(100, 0xF2).SoundStreamBlock(Bytes(200, 0x40)); }, 0},
+        {"an MP3 stream without a codec",
+         [](TagList& t) { t.SoundStreamHead2(100, 0x2E).SoundStreamBlock(Bytes(200, 0xFF)); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SwfWriter w(MovieHeader{.FrameRect = {0, 400, 0, 400}});
+        c.tags(w);
+        w.ShowFrame().End();
+        Played p(w.Movie());
+        std::vector<int16_t> mix(2 * 1000);
+        p.Mixer.Mix(mix);
+        size_t heard = 0;  // up to the last frame that is not silence
+        for (size_t i = 0; i < mix.size(); i += 2)
+            if (mix[i] != 0 || mix[i + 1] != 0) heard = i / 2 + 1;
+        EXPECT_EQ(heard, c.heard);
+        EXPECT_LE(p.Mixer.Voices(), 1u);
+    }
+}
+
 // A sound output that counts its openings and lets the test pull the mix;
 // with Refuse, there is no device.
 struct FakeOutputs {
