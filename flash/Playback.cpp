@@ -112,6 +112,11 @@ void Playback::CloseOutput() {
     outputRefused_ = false;
 }
 
+bool Playback::StreamBehind() const {
+    // Only a sound that is being played can be waited for.
+    return output_ && mixer_.StreamBacklog(soundOwner_) > kMaxStreamAhead;
+}
+
 void Playback::UpdateOutput(std::unique_lock<std::mutex>& lock) {
     if (std::exchange(closeOutput_, false) && output_) {
         auto closing = std::move(output_);
@@ -183,7 +188,10 @@ void Playback::Run() {
             else wake_.wait(lock);
             if (quit_) break;
         }
-        if (movie_ && !movie_->Idle() && Clock::now() >= nextTick_) {
+        if (movie_ && !movie_->Idle() && Clock::now() >= nextTick_ && StreamBehind()) {
+            // The movie's stream sound lags its frames: the next frame waits for it.
+            nextTick_ = Clock::now() + interval_ / 4;
+        } else if (movie_ && !movie_->Idle() && Clock::now() >= nextTick_) {
             movie_->Tick();
             nextTick_ += interval_;
             // Far behind (a slow frame, a suspended machine): no catching up in a burst.

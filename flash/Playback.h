@@ -22,7 +22,9 @@ namespace qb::flash {
 // right after Load, Stop or Play already reflects them. Nothing runs while
 // nothing changes: a halted or static movie leaves the thread asleep.
 // The movie's sounds go to the host's output, opened by the playback thread
-// once a sound starts and closed when the movie stops or is unloaded.
+// once a sound starts and closed when the movie stops or is unloaded. A
+// movie with stream sound keeps its frames in step with it: frames wait
+// while too many of the stream's blocks wait to be heard.
 class Playback {
 public:
     // Called on the playback thread whenever a new picture is ready.
@@ -60,6 +62,10 @@ public:
     // Whether the host's sound output is open (for tests).
     bool SoundOpen() const { return soundOpen_.load(); }
 
+    // How many frames' blocks of stream sound may wait to be heard before
+    // the frames wait for the sound.
+    static constexpr size_t kMaxStreamAhead = 4;
+
 private:
     using Clock = std::chrono::steady_clock;
     void Run();
@@ -69,6 +75,7 @@ private:
     // sounds have started; the device calls run with the lock released.
     void UpdateOutput(std::unique_lock<std::mutex>& lock);
     void CloseOutput();  // mutex_ held: silences the mixer and asks for the close
+    bool StreamBehind() const;
 
     FrameReady onFrame_;
     mutable std::mutex mutex_;  // the movie and the settings below

@@ -31,9 +31,10 @@ public:
     static constexpr size_t kMaxBlocks = 64;
     static constexpr size_t kPrebuffer = 2;
 
-private:
+    // Blocks given and not yet wholly played.
     size_t Waiting() const { return feed_ ? feed_->Pending() : blocks_.size(); }
 
+private:
     StreamHead head_;
     const Mp3Codec* mp3_;  // only for MP3 streams
     std::unique_ptr<Mp3Feed> feed_;

@@ -66,6 +66,14 @@ bool Mixer::Sounding() const {
     return !playing_.empty();
 }
 
+size_t Mixer::StreamBacklog(uint64_t owner) const {
+    std::lock_guard lock(mutex_);
+    size_t most = 0;
+    for (const Playing& p : playing_)
+        if (p.Owner == owner && p.Queue) most = std::max(most, p.Queue->Waiting());
+    return most;
+}
+
 size_t Mixer::Voices() const {
     std::lock_guard lock(mutex_);
     return playing_.size();

@@ -40,6 +40,8 @@ public:
 
     // Whether anything is playing.
     bool Sounding() const;
+    // The most blocks any of the owner's streams holds unheard.
+    size_t StreamBacklog(uint64_t owner) const;
     size_t Voices() const;
 
     // Fills `out` (interleaved stereo) with the next stretch of the mix,

@@ -260,6 +260,27 @@ TEST(PlaybackSound, ANewMovieSilencesTheOldOnesSounds) {
     EXPECT_EQ(outputs.Closed, 2);  // the playback's end closes it too
 }
 
+TEST(PlaybackSound, FramesWaitForTheirStreamToBeHeard) {
+    FakeOutputs outputs;  // plays only what the test pulls
+    flash::Playback p({}, outputs.Host());
+    p.SetSize(20, 20);
+    // 60 frames at 60 a second, each with 100 samples (800 frames of the mix).
+    SwfWriter w(MovieHeader{.FrameRect = {0, 400, 0, 400}, .FrameRate = 60});
+    w.SoundStreamHead2(100, 0x32);
+    for (int f = 0; f < 60; ++f) w.SoundStreamBlock(Bytes(200, 0x40)).ShowFrame();
+    w.End();
+    ASSERT_TRUE(p.LoadBytes(w.Movie()));
+    ASSERT_TRUE(WaitFor([&] { return p.SoundOpen(); }));
+    // Five blocks wait unheard after frame 5 (counted from 0: 4): it stays.
+    const int held = static_cast<int>(flash::Playback::kMaxStreamAhead);
+    ASSERT_TRUE(WaitFor([&] { return p.FrameNum() == held; }));
+    // Two blocks heard: two frames more, and no further.
+    std::vector<int16_t> mix(2 * 1601);
+    outputs.Mixer->Mix(mix);
+    ASSERT_TRUE(WaitFor([&] { return p.FrameNum() == held + 2; }));
+    EXPECT_EQ(p.FrameNum(), held + 2);
+}
+
 TEST(PlaybackSound, WithoutADeviceTheMoviePlaysSilentAndAsksOncePerStart) {
     FakeOutputs outputs;
     outputs.Refuse = true;
