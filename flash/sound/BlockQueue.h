@@ -21,7 +21,7 @@ public:
     // blocks that cannot be decoded are dropped.
     void Push(std::span<const uint8_t> block);
     // Whether any block could be decoded so far.
-    bool Valid() const { return mp3_ ? feed_ != nullptr : rate_ > 0; }
+    bool Valid() const { return head_.Format.Is(Codec::Mp3) ? feed_ != nullptr : rate_ > 0; }
 
     double Rate() const override { return feed_ ? feed_->Rate() : rate_; }
     int Channels() const override { return feed_ ? feed_->Channels() : channels_; }

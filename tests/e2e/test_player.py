@@ -181,23 +181,25 @@ class FullScreen(PlayerCase):
 
 
     def test_a_movie_is_heard_unless_its_sound_is_off(self):
-        """The movie's own tone reaches the sound device; with the movies'
+        """The movie's own tone reaches the sound device, whether an event
+        sound (raw or ADPCM) or streamed with its frames; with the movies'
         sound turned off it plays from a silenced copy and nothing does."""
-        film = movies.movie([RED, GREEN], frames_each=12, sound=True, sound_seconds=3)
-        for setting in (1, 0):
-            with self.subTest(MovieBgSound=setting):
-                app = self.prepare([("a.swf", film)], MovieBgSound=setting)
-                self.desktop.clear_sound()
-                self.start_saver(app)
-                if setting:
-                    harness.wait_until("the movie's tone in the sink", lambda: loud_samples(
-                        self.desktop.sound_bytes()) >= 44100)
-                    self.assertGreater(crossing_rate(self.desktop.sound_bytes()), 0)
-                else:
-                    # A whole turn of the loop and more: the tone would have started twice.
-                    self.watch([RED, GREEN], lambda s: len(s) >= 4)
-                    self.assertEqual(loud_samples(self.desktop.sound_bytes()), 0)
-                self.desktop.stop_programs()
+        for kind in ("event", "adpcm", "stream"):
+            film = movies.movie([RED, GREEN], frames_each=12, sound=kind, sound_seconds=2)
+            for setting in (1, 0):
+                with self.subTest(sound=kind, MovieBgSound=setting):
+                    app = self.prepare([("a.swf", film)], MovieBgSound=setting)
+                    self.desktop.clear_sound()
+                    self.start_saver(app)
+                    if setting:
+                        harness.wait_until("the movie's tone in the sink", lambda: loud_samples(
+                            self.desktop.sound_bytes()) >= 44100)
+                        self.assertGreater(crossing_rate(self.desktop.sound_bytes()), 0)
+                    else:
+                        # A whole turn of the loop and more: the tone would have started twice.
+                        self.watch([RED, GREEN], lambda s: len(s) >= 4)
+                        self.assertEqual(loud_samples(self.desktop.sound_bytes()), 0)
+                    self.desktop.stop_programs()
 
 
 def loud_samples(stream):

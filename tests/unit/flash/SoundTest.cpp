@@ -366,6 +366,12 @@ TEST(Mp3, StreamBlocksGoThroughOneDecoder) {
     EXPECT_EQ(Heard(mix), 600u);
     EXPECT_EQ(mix[2 * 100], 0x1000);
     EXPECT_EQ(mix[2 * 500], 0x3000);
+    // With a codec at hand, streams of other codecs play as before.
+    const sound::StreamHead pcm = *sound::ReadStreamHead(Bytes{0x02, 0x30, 50, 0});
+    mixer.StreamBlock(1, 4, pcm, blocks[1], nullptr);
+    mixer.StreamBlock(1, 4, pcm, blocks[2], nullptr);
+    EXPECT_EQ(Heard(Pull(mixer, 1000)), 2 * 50 * 8u);  // 50 samples a block, as its head says
+    EXPECT_EQ(codec->Opened, 1);
 }
 
 }  // namespace
