@@ -201,6 +201,23 @@ class FullScreen(PlayerCase):
                         self.assertEqual(loud_samples(self.desktop.sound_bytes()), 0)
                     self.desktop.stop_programs()
 
+    def test_a_movie_made_elsewhere_is_heard_through_the_system_mp3_codec(self):
+        """ffmpeg's movie: JPEG frames and a 440 Hz tone as MP3 stream sound,
+        a block a frame."""
+        path = os.path.join(self.desktop.temp_dir(), "elsewhere.swf")
+        subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
+                        "-f", "lavfi", "-i", "color=c=red:s=320x240:r=12:d=4",
+                        "-f", "lavfi", "-i", "aevalsrc=0.8*sin(440*2*PI*t):s=22050:d=4",
+                        "-c:v", "mjpeg", "-c:a", "libmp3lame", "-ar", "22050", "-ac", "1", "-b:a", "64k",
+                        "-shortest", path], check=True)
+        with open(path, "rb") as f:
+            film = f.read()
+        app = self.prepare([("a.swf", film)])
+        self.desktop.clear_sound()
+        self.start_saver(app)
+        harness.wait_until("the movie's tone in the sink", lambda: loud_samples(self.desktop.sound_bytes()) >= 44100)
+        self.assertGreater(crossing_rate(self.desktop.sound_bytes()), 0)
+
 
 def loud_samples(stream):
     """How many 16-bit samples in a stream are far from silence."""
