@@ -192,7 +192,14 @@ void Playback::Run() {
             // The movie's stream sound lags its frames: the next frame waits for it.
             nextTick_ = Clock::now() + interval_ / 4;
         } else if (movie_ && !movie_->Idle() && Clock::now() >= nextTick_) {
+            const bool wasPlaying = movie_->Playing();
             movie_->Tick();
+            // A movie that halts on its last frame (its own stop there, or
+            // no looping) has ended, and its sound with it; a halt on the
+            // way, or a still of one frame, leaves its sounds playing.
+            if (wasPlaying && !movie_->Playing() && movie_->TotalFrames() > 1 &&
+                movie_->FrameNum() == movie_->TotalFrames() - 1)
+                CloseOutput();
             nextTick_ += interval_;
             // Far behind (a slow frame, a suspended machine): no catching up in a burst.
             if (Clock::now() > nextTick_ + 2 * interval_) nextTick_ = Clock::now() + interval_;

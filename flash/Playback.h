@@ -22,7 +22,8 @@ namespace qb::flash {
 // right after Load, Stop or Play already reflects them. Nothing runs while
 // nothing changes: a halted or static movie leaves the thread asleep.
 // The movie's sounds go to the host's output, opened by the playback thread
-// once a sound starts and closed when the movie stops or is unloaded. A
+// once a sound starts and closed when the movie is stopped, halts on its
+// last frame or is unloaded. A
 // movie with stream sound keeps its frames in step with it: frames wait
 // while too many of the stream's blocks wait to be heard.
 class Playback {

@@ -244,6 +244,39 @@ TEST(PlaybackSound, OutputOpensWithTheFirstSoundAndClosesWhenTheMovieStops) {
     EXPECT_FALSE(p.SoundOpen());
 }
 
+TEST(PlaybackSound, AMovieThatHaltsAtItsEndFallsSilent) {
+    struct Case {
+        const char* name;
+        int stopAt;  // frame of the stop action, from 1
+        bool loop;
+        bool heardAfter;
+    };
+    const Case cases[] = {
+        {"its own stop on the last frame", 3, true, false},
+        {"the end of a movie that does not loop", 0, false, false},
+        {"a stop on the way", 2, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeOutputs outputs;
+        flash::Playback p({}, outputs.Host());
+        p.SetLoop(c.loop);
+        auto movie = SoundMovie(3, [&](int f, TagList& t) {
+            if (f == 1) t.StartSound(1);
+            if (f == c.stopAt) t.DoAction(ActionWriter().Stop().End());
+        });
+        ASSERT_TRUE(p.LoadBytes(movie.Movie()));
+        ASSERT_TRUE(WaitFor([&] { return !p.Playing(); }));
+        if (c.heardAfter) {
+            EXPECT_TRUE(p.SoundOpen());
+            EXPECT_TRUE(outputs.Mixer->Sounding());
+        } else {
+            ASSERT_TRUE(WaitFor([&] { return outputs.Closed == 1; }));
+            EXPECT_FALSE(outputs.Mixer->Sounding());
+        }
+    }
+}
+
 TEST(PlaybackSound, ANewMovieSilencesTheOldOnesSounds) {
     FakeOutputs outputs;
     {
