@@ -1,7 +1,6 @@
 #include "flash/movie/Movie.h"
 
 #include "flash/movie/Avm1.h"
-
 #include "flash/swf/Reader.h"
 
 #include <chrono>
@@ -84,10 +83,6 @@ void Movie::Trace(std::string line) {
     trace_.push_back(std::move(line));
     while (trace_.size() > 500) trace_.pop_front();
 }
-
-}  // namespace qb::movie
-
-namespace qb::movie {
 
 void Movie::PlaySoundTag(const swf::Tag& tag) {
     if (!mixer_) return;
