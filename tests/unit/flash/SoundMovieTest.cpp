@@ -99,14 +99,14 @@ TEST(MovieSound, JumpsStartOnlyTheFrameLandedOn) {
 
 TEST(MovieSound, SilencedCopiesPlayNothing) {
     auto movie = SoundMovie(3, [](int f, TagList& t) {
-        if (f == 1) t.SoundStreamHead2(100, 0x32);
-        if (f == 2) t.StartSound(1, {.LoopCount = 5});
+        if (f == 1) t.SoundStreamHead2(100, 0x32).ExportAssets(1, "tone");
+        if (f == 2) t.StartSound(1, {.LoopCount = 5}).StartSound2("tone");
         t.SoundStreamBlock(Bytes(200, 0x40));
     });
     Bytes loud = movie.Movie(), silenced = loud;
     ASSERT_TRUE(MuteMovieBytes(silenced));
     Played a(loud), b(silenced);
-    EXPECT_EQ(a.Ticked(2), 2u);  // the stream and the event sound
+    EXPECT_EQ(a.Ticked(2), 3u);  // the stream and the event sound, twice
     EXPECT_EQ(b.Ticked(2), 0u);
 }
 
