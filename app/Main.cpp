@@ -6,6 +6,7 @@
 #include "app/SaverSettings.h"
 #include "app/SaverUtils.h"
 #include "app/SharedPlayer.h"
+#include "editor/win/FlashMainFrm.h"
 #include "platform/FileSystem.h"
 #include "platform/SingleInstance.h"
 #include "player/win/PreviewForm.h"
@@ -53,8 +54,8 @@ int Run(const std::vector<std::string>& args) {
     case SaverMode::Editor: {
         auto guard = win::SingleInstance::Claim(kEditorMutex);
         if (!guard) return 0;
-        if (!PlaceholderWindow::ShowTopLevel("Quenbrook")) return 0;
-        return PlaceholderWindow::RunMessageLoop();
+        RunEditor();
+        return 0;
     }
     case SaverMode::Preview: {
         SaverUtils::HostWindow = request.HostWindow;
