@@ -182,6 +182,51 @@ class FullScreen(PlayerCase):
         self.assertEqual(pitches, ["low", "high", "low"], rates)
 
 
+    def test_a_movie_is_heard_unless_its_sound_is_off(self):
+        """The movie's own tone reaches the sound device, whether an event
+        sound (raw or ADPCM) or streamed with its frames; with the movies'
+        sound turned off it plays from a silenced copy and nothing does."""
+        for kind in ("event", "adpcm", "stream"):
+            film = movies.movie([RED, GREEN], frames_each=12, sound=kind, sound_seconds=2)
+            for setting in (1, 0):
+                with self.subTest(sound=kind, MovieBgSound=setting):
+                    app = self.prepare([("a.swf", film)], MovieBgSound=setting)
+                    self.desktop.clear_sound()
+                    self.start_saver(app)
+                    if setting:
+                        harness.wait_until("the movie's tone in the sink", lambda: loud_samples(
+                            self.desktop.sound_bytes()) >= 44100)
+                        self.assertGreater(crossing_rate(self.desktop.sound_bytes()), 0)
+                    else:
+                        # A whole turn of the loop and more: the tone would have started twice.
+                        self.watch([RED, GREEN], lambda s: len(s) >= 4)
+                        self.assertEqual(loud_samples(self.desktop.sound_bytes()), 0)
+                    self.desktop.stop_programs()
+
+    def test_a_movie_made_elsewhere_is_heard_through_the_system_mp3_codec(self):
+        """ffmpeg's movie: JPEG frames and a 440 Hz tone as MP3 stream sound,
+        a block a frame."""
+        path = os.path.join(self.desktop.temp_dir(), "elsewhere.swf")
+        subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
+                        "-f", "lavfi", "-i", "color=c=red:s=320x240:r=12:d=4",
+                        "-f", "lavfi", "-i", "aevalsrc=0.8*sin(440*2*PI*t):s=22050:d=4",
+                        "-c:v", "mjpeg", "-c:a", "libmp3lame", "-ar", "22050", "-ac", "1", "-b:a", "64k",
+                        "-shortest", path], check=True)
+        with open(path, "rb") as f:
+            film = f.read()
+        app = self.prepare([("a.swf", film)])
+        self.desktop.clear_sound()
+        self.start_saver(app)
+        harness.wait_until("the movie's tone in the sink", lambda: loud_samples(self.desktop.sound_bytes()) >= 44100)
+        self.assertGreater(crossing_rate(self.desktop.sound_bytes()), 0)
+
+
+def loud_samples(stream):
+    """How many 16-bit samples in a stream are far from silence."""
+    samples = memoryview(stream[:len(stream) // 2 * 2]).cast("h")
+    return sum(1 for v in samples if abs(v) > 8000)
+
+
 class SinkWatch:
     """Collects what each sound writes to the sink. The sink starts afresh
     whenever a sound opens the output, so each sound's stream is taken just
