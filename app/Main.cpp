@@ -1,11 +1,11 @@
 // quenbrook.exe: the editor, the screensaver, its preview and the password
 // changer in one executable; the first argument chooses which.
 #include "app/CommandLine.h"
-#include "app/PlaceholderWindow.h"
 #include "app/SaverPassword.h"
 #include "app/SaverSettings.h"
 #include "app/SaverUtils.h"
 #include "app/SharedPlayer.h"
+#include "editor/win/FlashMainFrm.h"
 #include "platform/FileSystem.h"
 #include "platform/SingleInstance.h"
 #include "player/win/PreviewForm.h"
@@ -53,8 +53,8 @@ int Run(const std::vector<std::string>& args) {
     case SaverMode::Editor: {
         auto guard = win::SingleInstance::Claim(kEditorMutex);
         if (!guard) return 0;
-        if (!PlaceholderWindow::ShowTopLevel("Quenbrook")) return 0;
-        return PlaceholderWindow::RunMessageLoop();
+        RunEditor();
+        return 0;
     }
     case SaverMode::Preview: {
         SaverUtils::HostWindow = request.HostWindow;

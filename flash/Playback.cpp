@@ -3,10 +3,12 @@
 #include "platform/File.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qb::flash {
 
-Playback::Playback(FrameReady onFrame) : onFrame_(std::move(onFrame)) {
+Playback::Playback(FrameReady onFrame, sound::AudioHost audio)
+    : onFrame_(std::move(onFrame)), audio_(std::move(audio)), mixer_(audio_.Mp3) {
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -40,12 +42,22 @@ bool Playback::LoadBytes(std::vector<uint8_t> bytes) {
     swf::LoadError error;
     auto def = movie::MovieDef::Load(std::move(bytes), error);
     // Frame 1 (and its scripts) is entered here, outside the lock, so the
-    // current picture keeps playing meanwhile.
-    auto next = def ? std::make_unique<movie::Movie>(def) : nullptr;
+    // current picture keeps playing meanwhile; its sounds are told from the
+    // current movie's by their owner.
+    uint64_t owner = 0;
+    {
+        std::lock_guard lock(mutex_);
+        owner = ++soundOwner_;
+    }
+    auto next = def ? std::make_unique<movie::Movie>(def, &mixer_, owner) : nullptr;
     std::unique_ptr<movie::Movie> old;
     {
         std::lock_guard lock(mutex_);
         old = std::move(movie_);
+        // The old movie's output closes; the new one's opens if it sounds.
+        mixer_.StopAllBut(owner);
+        if (old) closeOutput_ = true;
+        outputRefused_ = false;
         movie_ = std::move(next);
         if (movie_) {
             movie_->SetLoop(loop_);
@@ -66,6 +78,7 @@ void Playback::Unload() {
     {
         std::lock_guard lock(mutex_);
         old = std::move(movie_);
+        CloseOutput();
         redraw_ = true;
         Publish();
     }
@@ -84,9 +97,42 @@ void Playback::Play() {
 }
 
 void Playback::Stop() {
-    std::lock_guard lock(mutex_);
-    if (movie_) movie_->Stop();
-    Publish();
+    {
+        std::lock_guard lock(mutex_);
+        if (movie_) movie_->Stop();
+        CloseOutput();
+        Publish();
+    }
+    Wake();
+}
+
+void Playback::CloseOutput() {
+    mixer_.StopAll();
+    closeOutput_ = true;
+    outputRefused_ = false;
+}
+
+bool Playback::StreamBehind() const {
+    // Only a sound that is being played can be waited for.
+    return output_ && mixer_.StreamBacklog(soundOwner_) > kMaxStreamAhead;
+}
+
+void Playback::UpdateOutput(std::unique_lock<std::mutex>& lock) {
+    if (std::exchange(closeOutput_, false) && output_) {
+        auto closing = std::move(output_);
+        soundOpen_ = false;
+        lock.unlock();
+        closing.reset();
+        lock.lock();
+    }
+    if (!output_ && !outputRefused_ && audio_.Open && movie_ && mixer_.Sounding()) {
+        lock.unlock();
+        auto opened = audio_.Open(mixer_);
+        lock.lock();
+        output_ = std::move(opened);
+        outputRefused_ = output_ == nullptr;
+        soundOpen_ = output_ != nullptr;
+    }
 }
 
 void Playback::SetLoop(bool loop) {
@@ -134,18 +180,32 @@ void Playback::WithPicture(const std::function<void(const render::Image&)>& read
 void Playback::Run() {
     std::unique_lock lock(mutex_);
     while (!quit_) {
+        UpdateOutput(lock);
+        if (quit_) break;
         const bool ticking = movie_ && !movie_->Idle();
         if (!redraw_) {
             if (ticking) wake_.wait_until(lock, nextTick_);
             else wake_.wait(lock);
             if (quit_) break;
         }
-        if (movie_ && !movie_->Idle() && Clock::now() >= nextTick_) {
+        if (movie_ && !movie_->Idle() && Clock::now() >= nextTick_ && StreamBehind()) {
+            // The movie's stream sound lags its frames: the next frame waits for it.
+            nextTick_ = Clock::now() + interval_ / 4;
+        } else if (movie_ && !movie_->Idle() && Clock::now() >= nextTick_) {
+            const bool wasPlaying = movie_->Playing();
             movie_->Tick();
+            // A movie that halts on its last frame (its own stop there, or
+            // no looping) has ended, and its sound with it; a halt on the
+            // way, or a still of one frame, leaves its sounds playing.
+            if (wasPlaying && !movie_->Playing() && movie_->TotalFrames() > 1 &&
+                movie_->FrameNum() == movie_->TotalFrames() - 1)
+                CloseOutput();
             nextTick_ += interval_;
             // Far behind (a slow frame, a suspended machine): no catching up in a burst.
             if (Clock::now() > nextTick_ + 2 * interval_) nextTick_ = Clock::now() + interval_;
             Publish();
+            // Before the frame is drawn: a picture shown has its sound under way.
+            UpdateOutput(lock);
         }
         const bool changed = movie_ ? movie_->TakeDirty() : false;
         if (!(changed || redraw_)) continue;
@@ -170,6 +230,9 @@ void Playback::Run() {
         if (onFrame_) onFrame_();
         lock.lock();
     }
+    auto closing = std::move(output_);
+    soundOpen_ = false;
+    lock.unlock();
 }
 
 }  // namespace qb::flash

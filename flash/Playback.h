@@ -2,6 +2,7 @@
 #include "flash/movie/Movie.h"
 #include "flash/movie/StageRenderer.h"
 #include "flash/render/Image.h"
+#include "flash/sound/AudioOutput.h"
 
 #include <atomic>
 #include <chrono>
@@ -20,12 +21,17 @@ namespace qb::flash {
 // owner's calls take effect before they return, so a frame number read
 // right after Load, Stop or Play already reflects them. Nothing runs while
 // nothing changes: a halted or static movie leaves the thread asleep.
+// The movie's sounds go to the host's output, opened by the playback thread
+// once a sound starts and closed when the movie is stopped, halts on its
+// last frame or is unloaded. A
+// movie with stream sound keeps its frames in step with it: frames wait
+// while too many of the stream's blocks wait to be heard.
 class Playback {
 public:
     // Called on the playback thread whenever a new picture is ready.
     using FrameReady = std::function<void()>;
 
-    explicit Playback(FrameReady onFrame = {});
+    explicit Playback(FrameReady onFrame = {}, sound::AudioHost audio = {});
     ~Playback();
     Playback(const Playback&) = delete;
     Playback& operator=(const Playback&) = delete;
@@ -54,12 +60,23 @@ public:
     void WithPicture(const std::function<void(const render::Image&)>& read) const;
     // How many pictures were drawn so far (for tests and measurements).
     uint64_t FramesDrawn() const { return drawn_.load(); }
+    // Whether the host's sound output is open (for tests).
+    bool SoundOpen() const { return soundOpen_.load(); }
+
+    // How many frames' blocks of stream sound may wait to be heard before
+    // the frames wait for the sound.
+    static constexpr size_t kMaxStreamAhead = 4;
 
 private:
     using Clock = std::chrono::steady_clock;
     void Run();
     void Publish();  // frame numbers from the movie; mutex_ held
     void Wake();
+    // Closes the sound output when asked to and opens it for a movie whose
+    // sounds have started; the device calls run with the lock released.
+    void UpdateOutput(std::unique_lock<std::mutex>& lock);
+    void CloseOutput();  // mutex_ held: silences the mixer and asks for the close
+    bool StreamBehind() const;
 
     FrameReady onFrame_;
     mutable std::mutex mutex_;  // the movie and the settings below
@@ -74,6 +91,13 @@ private:
     Clock::duration interval_ = std::chrono::milliseconds(83);
     Clock::time_point nextTick_;
     render::Image back_;
+    sound::AudioHost audio_;
+    sound::Mixer mixer_;
+    std::unique_ptr<sound::AudioOutput> output_;  // only the playback thread touches it
+    uint64_t soundOwner_ = 0;
+    bool closeOutput_ = false;
+    bool outputRefused_ = false;  // no device this time: not asked again until the next stop or load
+    std::atomic<bool> soundOpen_{false};
 
     mutable std::mutex pictureMutex_;
     render::Image front_;

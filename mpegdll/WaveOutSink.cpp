@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace qb::mp3 {
@@ -41,11 +42,7 @@ public:
         }
     }
 
-    ~WaveOutSink() override {
-        waveOutReset(out_);
-        for (auto& b : buffers_) waveOutUnprepareHeader(out_, &b.header, sizeof b.header);
-        waveOutClose(out_);
-    }
+    ~WaveOutSink() override { Release(); }
 
     bool Write(std::span<const int16_t> samples) override {
         auto bytes = std::as_bytes(samples);
@@ -68,10 +65,15 @@ public:
         }
         for (auto& b : buffers_)
             if (!WaitFree(b)) return false;
+        // Everything is heard: a finished sound does not hold the device
+        // until the next one replaces it.
+        Release();
         return !aborted_;
     }
 
     void Pause(bool paused) override {
+        std::lock_guard lock(deviceMutex_);
+        if (!out_) return;
         if (paused)
             waveOutPause(out_);
         else
@@ -84,6 +86,13 @@ public:
     }
 
     uint64_t PlayedFrames() override {
+        std::lock_guard lock(deviceMutex_);
+        return PlayedFramesLocked();
+    }
+
+private:
+    uint64_t PlayedFramesLocked() {
+        if (!out_) return playedAtRelease_;
         MMTIME t{};
         t.wType = TIME_BYTES;
         if (waveOutGetPosition(out_, &t, sizeof t) != MMSYSERR_NOERROR) return 0;
@@ -91,7 +100,16 @@ public:
         return t.u.cb / blockAlign_;
     }
 
-private:
+    void Release() {
+        std::lock_guard lock(deviceMutex_);
+        if (!out_) return;
+        playedAtRelease_ = PlayedFramesLocked();
+        waveOutReset(out_);
+        for (auto& b : buffers_) waveOutUnprepareHeader(out_, &b.header, sizeof b.header);
+        waveOutClose(out_);
+        out_ = nullptr;
+    }
+
     struct Buffer {
         std::vector<uint8_t> data;
         WAVEHDR header{};
@@ -125,6 +143,10 @@ private:
     int next_ = 0;
     size_t fill_ = 0;
     std::atomic<bool> aborted_{false};
+    // The device is released by the decoding thread while the caller's
+    // thread may ask for the position.
+    std::mutex deviceMutex_;
+    uint64_t playedAtRelease_ = 0;
 };
 
 }  // namespace

@@ -16,6 +16,7 @@ constexpr uint16_t kTagStartSound = 15;
 constexpr uint16_t kTagDefineButtonSound = 17;
 constexpr uint16_t kTagSoundStreamBlock = 19;
 constexpr uint16_t kTagDefineSprite = 39;
+constexpr uint16_t kTagStartSound2 = 89;
 
 // Codes no player defines, so the player skips the tag by its length.
 constexpr uint16_t kSilencedButtonSound = 666;
@@ -123,6 +124,14 @@ void SilenceTags(std::span<uint8_t> movie, uint64_t first) {
             // Sound id (2 bytes), then the SOUNDINFO flags; only when the tag holds them.
             if (body + 3 <= std::min(bodyEnd, limit)) movie[body + 2] = kSyncStopOnly;
             break;
+        case kTagStartSound2: {
+            // The sound's exported name up to its zero byte, then the flags.
+            const uint64_t end = std::min(bodyEnd, limit);
+            uint64_t at = body;
+            while (at < end && movie[at] != 0) ++at;
+            if (at + 1 < end) movie[at + 1] = kSyncStopOnly;
+            break;
+        }
         case kTagDefineButtonSound:
         case kTagSoundStreamBlock: {
             const uint16_t silenced = code == kTagDefineButtonSound ? kSilencedButtonSound : kSilencedStreamBlock;

@@ -1,19 +1,12 @@
 #include "player/MovieRotation.h"
 
 #include "platform/FileSystem.h"
+#include "player/FileExtension.h"
 #include "player/MovieFiles.h"
-
-#include <algorithm>
-#include <cctype>
 
 namespace qb {
 
-bool IsProjectorPath(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string ext = path.substr(path.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return (char)std::tolower(c); });
-    return ext == ".exe";
-}
+bool IsProjectorPath(const std::string& path) { return HasExtension(path, ".exe"); }
 
 MovieRotation::MovieRotation(MovieRotationConfig config, MovieControl& control, MovieTimers& timers,
                              std::function<int32_t(int32_t)> random, std::function<void(bool)> onLoading)

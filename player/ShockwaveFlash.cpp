@@ -1,5 +1,7 @@
 #include "player/ShockwaveFlash.h"
 
+#include "player/SystemAudio.h"
+
 #include <cwctype>
 #include <vector>
 
@@ -50,7 +52,8 @@ TShockwaveFlash::TShockwaveFlash(HWND parent, int left, int top, int width, int 
     hwnd_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top, width, height,
                             parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     // The picture arrives from the playback thread; the window only repaints.
-    playback_ = std::make_unique<flash::Playback>([hwnd = hwnd_] { InvalidateRect(hwnd, nullptr, FALSE); });
+    playback_ = std::make_unique<flash::Playback>([hwnd = hwnd_] { InvalidateRect(hwnd, nullptr, FALSE); },
+                                                  SystemAudio());
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));

@@ -1,19 +1,13 @@
 #include "player/SoundRotation.h"
 
+#include "player/FileExtension.h"
 #include "player/PlaybackRules.h"
 
-#include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
 namespace qb {
 
-bool IsMp3Path(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string ext = path.substr(path.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return (char)std::tolower(c); });
-    return ext == ".mp3";
-}
+bool IsMp3Path(const std::string& path) { return HasExtension(path, ".mp3"); }
 
 SoundRotation::SoundRotation(std::vector<std::string> sounds, bool randomOrder, Mp3Output* mp3, MciOutput& mci,
                              std::function<int32_t(int32_t)> random)

@@ -15,6 +15,7 @@ PACKAGES=(
   alsa-utils sox
   lame ffmpeg
   unzip zip
+  fp-utils
   fonts-wqy-microhei fonts-dejavu-core
   clang libclang-rt-14-dev
 )

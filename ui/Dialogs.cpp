@@ -12,6 +12,11 @@ QB_CLASS_INFO(FileDialog, Component) {
 }
 QB_CLASS_INFO(OpenDialog, FileDialog) {}
 QB_CLASS_INFO(SaveDialog, FileDialog) {}
+QB_CLASS_INFO(ColorDialog, Component) {
+    Published<ColorDialog>(info).Integer("Color", &ColorDialog::Color, &ColorDialog::SetColor);
+}
+
+bool ColorDialog::Execute() { return ExecuteColorDialog(*this); }
 
 bool FileDialog::Execute() { return ExecuteFileDialog(*this); }
 

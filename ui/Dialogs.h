@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -53,5 +54,21 @@ public:
 };
 
 bool ExecuteFileDialog(FileDialog& dialog);
+
+// The system's colour dialog. Color is in the window system's byte order
+// (0x00BBGGRR); it is the starting choice and, after Execute, the chosen one.
+class ColorDialog : public Component {
+    QB_CLASS(ColorDialog)
+public:
+    uint32_t Color() const { return color_; }
+    void SetColor(uint32_t c) { color_ = c; }
+    // True when the user confirmed a colour.
+    bool Execute();
+
+private:
+    uint32_t color_ = 0;
+};
+
+bool ExecuteColorDialog(ColorDialog& dialog);
 
 }  // namespace qb::ui

@@ -359,7 +359,8 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
         }
         case 0x8A: r.U16(); break;  // waitForFrame: every frame is loaded
         case 0x8D: Pop(); break;    // waitForFrame2
-        case 0x08: case 0x09: case 0x83: case 0x9A: break;  // quality, sounds, URLs
+        case 0x09: movie_.StopSounds(); break;
+        case 0x08: case 0x83: case 0x9A: break;  // quality, URLs
 
         // The stack machine.
         case 0x96:  // push

@@ -8,6 +8,7 @@
 namespace qb::movie {
 
 void Clip::Start() {
+    if (!serial_) serial_ = movie_.NextClipSerial();
     current_ = 1;
     RunFrame(1, true);
 }
@@ -57,6 +58,12 @@ void Clip::RunFrame(int frame, bool scripts) {
                 break;
             case swf::tags::DoAction:
                 if (scripts) movie_.QueueScript(*this, tag.Body);
+                break;
+            case swf::tags::StartSound:
+            case swf::tags::StartSound2:
+            case swf::tags::SoundStreamBlock:
+                // Frames a jump passes over are not heard.
+                if (scripts) FrameSound(tag);
                 break;
             default:
                 break;
@@ -184,11 +191,22 @@ void Clip::Rebuild(int frame) {
         children_[depth] = obj;
         if (Clip* c = obj->AsClip()) c->Start();
     }
-    // Only the target frame's scripts run.
+    // Only the target frame's scripts run and sounds start.
     if (frame >= 1 && frame <= static_cast<int>(timeline_.Frames.size()))
-        for (const swf::Tag& tag : timeline_.Frames[static_cast<size_t>(frame) - 1])
+        for (const swf::Tag& tag : timeline_.Frames[static_cast<size_t>(frame) - 1]) {
             if (tag.Code == swf::tags::DoAction) movie_.QueueScript(*this, tag.Body);
+            else FrameSound(tag);
+        }
     movie_.MarkDirty();
+}
+
+void Clip::FrameSound(const swf::Tag& tag) {
+    if (tag.Code == swf::tags::SoundStreamBlock) {
+        if (!serial_) serial_ = movie_.NextClipSerial();
+        movie_.StreamBlock(serial_, timeline_, tag.Body);
+    } else if (tag.Code == swf::tags::StartSound || tag.Code == swf::tags::StartSound2) {
+        movie_.PlaySoundTag(tag);
+    }
 }
 
 std::shared_ptr<DisplayObject> Clip::ChildNamed(const std::string& name) const {

@@ -47,6 +47,7 @@ public:
 
 private:
     void RunFrame(int frame, bool scripts);
+    void FrameSound(const swf::Tag& tag);
     void Place(const PlaceRecord& p);
     void Rebuild(int frame);
     std::shared_ptr<DisplayObject> Create(uint16_t id, int depth);
@@ -57,6 +58,7 @@ private:
     int nesting_;
     int current_ = 0;
     bool playing_ = true;
+    uint64_t serial_ = 0;  // names this clip's sound stream
     std::map<int, std::shared_ptr<DisplayObject>> children_;
     std::unordered_map<std::string, Value> variables_;
 };

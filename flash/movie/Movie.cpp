@@ -1,12 +1,14 @@
 #include "flash/movie/Movie.h"
 
 #include "flash/movie/Avm1.h"
+#include "flash/swf/Reader.h"
 
 #include <chrono>
 
 namespace qb::movie {
 
-Movie::Movie(std::shared_ptr<const MovieDef> def) : def_(std::move(def)) {
+Movie::Movie(std::shared_ptr<const MovieDef> def, sound::Mixer* mixer, uint64_t soundOwner)
+    : def_(std::move(def)), mixer_(mixer), soundOwner_(soundOwner) {
     startMillis_ = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                              std::chrono::steady_clock::now().time_since_epoch())
                                              .count());
@@ -80,6 +82,28 @@ bool Movie::Idle() const {
 void Movie::Trace(std::string line) {
     trace_.push_back(std::move(line));
     while (trace_.size() > 500) trace_.pop_front();
+}
+
+void Movie::PlaySoundTag(const swf::Tag& tag) {
+    if (!mixer_) return;
+    swf::Reader r(tag.Body);
+    uint16_t id = 0;
+    if (tag.Code == swf::tags::StartSound) id = r.U16();
+    else id = def_->FindExport(r.String());
+    const sound::SoundInfo info = sound::ReadSoundInfo(r);
+    const sound::SoundDef* sound = def_->FindSound(id);
+    if (!sound) return;
+    // The sound shares the definition's life, which holds its bytes.
+    mixer_->StartSound(soundOwner_, id, std::shared_ptr<const sound::SoundDef>(def_, sound), info);
+}
+
+void Movie::StreamBlock(uint64_t stream, const Timeline& timeline, std::span<const uint8_t> block) {
+    if (!mixer_ || !timeline.Stream) return;
+    mixer_->StreamBlock(soundOwner_, stream, *timeline.Stream, block, def_);
+}
+
+void Movie::StopSounds() {
+    if (mixer_) mixer_->StopOwner(soundOwner_);
 }
 
 }  // namespace qb::movie

@@ -1,6 +1,7 @@
 #pragma once
 #include "flash/movie/Clip.h"
 #include "flash/movie/MovieDef.h"
+#include "flash/sound/Mixer.h"
 
 #include <cstdint>
 #include <deque>
@@ -17,7 +18,8 @@ namespace qb::movie {
 // from 0 as the control reports them; clips and scripts count from 1.
 class Movie {
 public:
-    explicit Movie(std::shared_ptr<const MovieDef> def);
+    // Sounds go to `mixer` (none: the movie is silent) as `soundOwner`'s.
+    explicit Movie(std::shared_ptr<const MovieDef> def, sound::Mixer* mixer = nullptr, uint64_t soundOwner = 0);
     Movie(const Movie&) = delete;
     Movie& operator=(const Movie&) = delete;
 
@@ -63,6 +65,11 @@ public:
     bool TakeScriptStep() { return scriptSteps_ < kMaxScriptStepsPerTick && ++scriptSteps_; }
     bool TakeJump() { return jumps_ < kMaxJumpsPerTick && ++jumps_; }
     uint64_t StartMillis() const { return startMillis_; }
+    // Sound commands of frames and scripts.
+    void PlaySoundTag(const swf::Tag& tag);
+    void StreamBlock(uint64_t stream, const Timeline& timeline, std::span<const uint8_t> block);
+    void StopSounds();
+    uint64_t NextClipSerial() { return ++clipSerials_; }
 
     static constexpr long kMaxObjects = 100000;
     static constexpr int kMaxScriptsPerTick = 4096;
@@ -89,6 +96,9 @@ private:
     int jumps_ = 0;
     int instances_ = 0;
     uint64_t startMillis_ = 0;
+    sound::Mixer* mixer_;
+    uint64_t soundOwner_;
+    uint64_t clipSerials_ = 0;
 };
 
 }  // namespace qb::movie

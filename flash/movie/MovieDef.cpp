@@ -36,6 +36,16 @@ const Character* MovieDef::Find(uint16_t id) const {
     return it == dictionary_.end() ? nullptr : &it->second;
 }
 
+const sound::SoundDef* MovieDef::FindSound(uint16_t id) const {
+    auto it = sounds_.find(id);
+    return it == sounds_.end() ? nullptr : &it->second;
+}
+
+uint16_t MovieDef::FindExport(const std::string& name) const {
+    auto it = exports_.find(name);
+    return it == exports_.end() ? 0 : it->second;
+}
+
 const render::Image* MovieDef::FindBitmap(uint16_t id) const {
     const Character* c = Find(id);
     return c && c->Kind == Character::Kind::Bitmap ? c->Bitmap.get() : nullptr;
@@ -61,7 +71,14 @@ void MovieDef::ReadTimeline(std::span<const uint8_t> tags, Timeline& out, int ne
             case swf::tags::RemoveObject:
             case swf::tags::RemoveObject2:
             case swf::tags::DoAction:
+            case swf::tags::StartSound:
+            case swf::tags::StartSound2:
+            case swf::tags::SoundStreamBlock:
                 frame.push_back(*tag);
+                break;
+            case swf::tags::SoundStreamHead:
+            case swf::tags::SoundStreamHead2:
+                out.Stream = sound::ReadStreamHead(tag->Body);
                 break;
             case swf::tags::SetBackgroundColor:
                 if (!backgroundSet_ && nesting == 0) {
@@ -159,6 +176,21 @@ void MovieDef::Define(const swf::Tag& tag, int nesting) {
             c.Kind = Character::Kind::Button;
             c.Button = std::move(button);
             put(id, std::move(c));
+            break;
+        }
+        case swf::tags::DefineSound: {
+            const uint16_t id = r.U16();
+            if (auto sound = sound::ReadDefineSound(r.Rest()); sound && !r.Overrun()) sounds_.insert_or_assign(id, *sound);
+            break;
+        }
+        case swf::tags::ExportAssets:
+        case swf::tags::SymbolClass: {
+            const uint16_t count = r.U16();
+            for (int i = 0; i < count && !r.Overrun(); ++i) {
+                const uint16_t id = r.U16();
+                std::string name = r.String();
+                if (!r.Overrun()) exports_.insert_or_assign(std::move(name), id);
+            }
             break;
         }
         case swf::tags::JpegTables:

@@ -1,11 +1,13 @@
 #pragma once
 #include "flash/movie/Text.h"
 #include "flash/render/Image.h"
+#include "flash/sound/SoundDef.h"
 #include "flash/swf/MovieFile.h"
 #include "flash/swf/Shape.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -18,6 +20,7 @@ namespace qb::movie {
 struct Timeline {
     std::vector<std::vector<swf::Tag>> Frames;
     std::vector<std::pair<std::string, int>> Labels;  // lower-cased label, frame number from 1
+    std::optional<sound::StreamHead> Stream;            // the sound its SoundStreamBlocks carry
 
     int FrameCount() const { return std::max<int>(1, static_cast<int>(Frames.size())); }
     // Frame number from 1 of a label (case-insensitive), 0 when absent.
@@ -69,6 +72,9 @@ public:
     const Character* Find(uint16_t id) const;
     const render::Image* FindBitmap(uint16_t id) const;
     swf::Rgba Background() const { return background_; }
+    const sound::SoundDef* FindSound(uint16_t id) const;
+    // The character exported (or bound to a class) under `name`, 0 when none.
+    uint16_t FindExport(const std::string& name) const;
 
     // Ceilings that keep hostile movies bounded.
     static constexpr int kMaxSpriteNesting = 32;
@@ -83,6 +89,10 @@ private:
     std::unordered_map<uint16_t, Character> dictionary_;
     std::vector<uint8_t> jpegTables_;
     std::unordered_map<uint16_t, FontDef> fonts_;  // glyph outlines, for static text
+    // Sounds apart from the other characters: a movie that reuses a sound's
+    // id for a shape keeps both.
+    std::unordered_map<uint16_t, sound::SoundDef> sounds_;
+    std::unordered_map<std::string, uint16_t> exports_;
     swf::Rgba background_{255, 255, 255, 255};
     bool backgroundSet_ = false;
     size_t bitmapPixels_ = 0;

@@ -6,6 +6,7 @@
 #include <mmsystem.h>
 
 #include <atomic>
+#include <cstdlib>
 
 namespace qb {
 
@@ -37,6 +38,7 @@ void TMediaPlayer::Open(const std::string& path) {
 
 void TMediaPlayer::Play() {
     if (!open_) throw Exception("The media device is not open");
+    seenPlaying_ = false;
     Send("play " + alias_ + " from 0");
 }
 
@@ -48,7 +50,18 @@ void TMediaPlayer::Close() {
 
 bool TMediaPlayer::Stopped() {
     if (!open_) return true;
-    return Send("status " + alias_ + " mode") == "stopped";
+    const std::string mode = Send("status " + alias_ + " mode");
+    if (mode == "playing") {
+        seenPlaying_ = true;
+        return false;
+    }
+    if (mode != "stopped") return false;
+    if (seenPlaying_) return true;
+    // Just after "play" the device may still say "stopped" before it has
+    // begun: then only a position at the end means the sound is over.
+    const long long position = std::strtoll(Send("status " + alias_ + " position").c_str(), nullptr, 10);
+    const long long length = std::strtoll(Send("status " + alias_ + " length").c_str(), nullptr, 10);
+    return position >= length;
 }
 
 }  // namespace qb

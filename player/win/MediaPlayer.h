@@ -28,6 +28,7 @@ private:
 
     std::string alias_;
     bool open_ = false;
+    bool seenPlaying_ = false;
 };
 
 }  // namespace qb

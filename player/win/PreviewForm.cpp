@@ -7,6 +7,7 @@
 #include "player/ShockwaveFlash.h"
 #include "player/ThreadedTimer.h"
 #include "player/win/FlashMovieControl.h"
+#include "player/win/MovieTimerSet.h"
 #include "ui/Application.h"
 #include "ui/Backend.h"
 #include "ui/Timer.h"
@@ -17,26 +18,11 @@
 
 namespace qb {
 
-class TPreviewForm::Timers : public MovieTimers {
-public:
-    explicit Timers(TPreviewForm& f) : f_(f) {}
-    void SetWatching(bool on) override {
-        f_.SlowTimer->SetEnabled(on);
-        f_.FastTimer->SetEnabled(on);
-    }
-    void SetInterval(bool on) override { f_.IntervalTimer->SetEnabled(on); }
-
-private:
-    TPreviewForm& f_;
-};
-
 TPreviewForm::TPreviewForm(void* hostWindow) { SetHostWindow(hostWindow); }
 
 TPreviewForm::~TPreviewForm() {
     if (movies_) movies_->Halt();
-    if (FastTimer) FastTimer->SetEnabled(false);
-    if (SlowTimer) SlowTimer->SetEnabled(false);
-    if (IntervalTimer) IntervalTimer->SetEnabled(false);
+    if (timers_) timers_->StopAll();
     control_.reset();
     swfPreview.reset();
 }
@@ -51,25 +37,17 @@ void TPreviewForm::Design() {
     GetClientRect(static_cast<HWND>(HostWindow()), &host);
     SetBounds(0, 0, host.right, host.bottom);
 
-    SlowTimer = &Make<TThreadedTimer>("SlowTimer");
-    SlowTimer->SetInterval(400);
-    SlowTimer->SetThreadPriority(TThreadPriority::tpNormal);
-    SlowTimer->SetOnTimer([this](ui::Component&) {
-        if (movies_) movies_->SlowTick();
-    });
-    FastTimer = &Make<TThreadedTimer>("FastTimer");
-    FastTimer->SetInterval(50);
-    FastTimer->SetThreadPriority(TThreadPriority::tpHigher);
-    FastTimer->SetOnTimer([this](ui::Component&) {
-        if (movies_) movies_->FastTick();
-    });
-    IntervalTimer = &Make<ui::Timer>("IntervalTimer");
-    IntervalTimer->SetInterval(2000);
-    IntervalTimer->SetEnabled(false);
-    IntervalTimer->SetOnTimer([this](ui::Component&) {
-        if (movies_ && !reporting_) Load([this] { movies_->IntervalTick(); });
-    });
-    timers_ = std::make_unique<Timers>(*this);
+    timers_ = std::make_unique<MovieTimerSet>(
+        *this, 400,
+        [this] {
+            if (movies_) movies_->FastTick();
+        },
+        [this] {
+            if (movies_) movies_->SlowTick();
+        },
+        [this] {
+            if (movies_ && !reporting_) Load([this] { movies_->IntervalTick(); });
+        });
 
     OnShow = [this](ui::Component&) { FormShow(); };
     OnMessage = [](unsigned msg, uintptr_t, intptr_t, intptr_t&) {

@@ -10,7 +10,7 @@
 namespace qb {
 
 class TShockwaveFlash;
-class TThreadedTimer;
+class MovieTimerSet;
 class FlashMovieControl;
 namespace ui {
 class Timer;
@@ -32,19 +32,14 @@ protected:
     void Design() override;
 
 private:
-    class Timers;
-
     void FormShow();
     void Load(const std::function<void()>& load);
 
     std::unique_ptr<TShockwaveFlash> swfPreview;
     std::unique_ptr<FlashMovieControl> control_;
-    std::unique_ptr<Timers> timers_;
+    std::unique_ptr<MovieTimerSet> timers_;
     std::unique_ptr<MovieRotation> movies_;
     std::mt19937 random_;
-    ui::Timer* IntervalTimer = nullptr;
-    TThreadedTimer* FastTimer = nullptr;
-    TThreadedTimer* SlowTimer = nullptr;
     bool reporting_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include "player/ThreadedTimer.h"
 #include "player/win/FlashMovieControl.h"
 #include "player/win/MediaPlayer.h"
+#include "player/win/MovieTimerSet.h"
 #include "ui/Application.h"
 #include "ui/Timer.h"
 
@@ -19,19 +20,6 @@
 #include <chrono>
 
 namespace qb {
-
-class TSaverMainForm::Timers : public MovieTimers {
-public:
-    explicit Timers(TSaverMainForm& f) : f_(f) {}
-    void SetWatching(bool on) override {
-        f_.SlowTimer->SetEnabled(on);
-        f_.FastTimer->SetEnabled(on);
-    }
-    void SetInterval(bool on) override { f_.IntervalTimer->SetEnabled(on); }
-
-private:
-    TSaverMainForm& f_;
-};
 
 class TSaverMainForm::SharedMp3 : public Mp3Output {
 public:
@@ -63,28 +51,19 @@ void TSaverMainForm::Design() {
     SoundTimer->SetOnTimer([this](ui::Component&) {
         if (sounds_) sounds_->Tick();
     });
-    FastTimer = &Make<TThreadedTimer>("FastTimer");
-    FastTimer->SetInterval(50);
-    FastTimer->SetThreadPriority(TThreadPriority::tpHigher);
-    FastTimer->SetOnTimer([this](ui::Component&) {
-        if (movies_) movies_->FastTick();
-    });
-    SlowTimer = &Make<TThreadedTimer>("SlowTimer");
-    SlowTimer->SetInterval(500);
-    SlowTimer->SetThreadPriority(TThreadPriority::tpNormal);
-    SlowTimer->SetOnTimer([this](ui::Component&) {
-        if (movies_) movies_->SlowTick();
-    });
-    IntervalTimer = &Make<ui::Timer>("IntervalTimer");
-    IntervalTimer->SetInterval(2000);
-    IntervalTimer->SetEnabled(false);
-    IntervalTimer->SetOnTimer([this](ui::Component&) {
-        // While an error box shows, its own message loop still delivers
-        // ticks: one box at a time.
-        if (movies_ && !reporting_) Load([this] { movies_->IntervalTick(); });
-    });
-
-    timers_ = std::make_unique<Timers>(*this);
+    timers_ = std::make_unique<MovieTimerSet>(
+        *this, 500,
+        [this] {
+            if (movies_) movies_->FastTick();
+        },
+        [this] {
+            if (movies_) movies_->SlowTick();
+        },
+        [this] {
+            // While an error box shows, its own message loop still delivers
+            // ticks: one box at a time.
+            if (movies_ && !reporting_) Load([this] { movies_->IntervalTick(); });
+        });
     MP = std::make_unique<TMediaPlayer>();
     OnShow = [this](ui::Component&) { FormShow(); };
     OnMessage = [this](unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result) {
@@ -173,7 +152,7 @@ void TSaverMainForm::FormShow() {
     });
     // A first movie that cannot load must not end the show: the next one is
     // tried after the usual pause, and the sounds start all the same.
-    if (failed && settings.Movies.size() > 1) IntervalTimer->SetEnabled(true);
+    if (failed && settings.Movies.size() > 1) timers_->SetInterval(true);
 
     SoundTimer->SetEnabled(true);
     TMPEGPlayer* shared = SaverUtils::SharedMp3Player;
@@ -235,9 +214,7 @@ void TSaverMainForm::FormDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
     if (movies_) movies_->Halt();
-    if (FastTimer) FastTimer->SetEnabled(false);
-    if (SlowTimer) SlowTimer->SetEnabled(false);
-    if (IntervalTimer) IntervalTimer->SetEnabled(false);
+    if (timers_) timers_->StopAll();
     if (SoundTimer) SoundTimer->SetEnabled(false);
     if (TMPEGPlayer* shared = SaverUtils::SharedMp3Player) {
         // The player ends whatever the decoder says; its state no longer matters.

@@ -12,7 +12,7 @@
 namespace qb {
 
 class TShockwaveFlash;
-class TThreadedTimer;
+class MovieTimerSet;
 class TMediaPlayer;
 class FlashMovieControl;
 namespace ui {
@@ -42,7 +42,6 @@ protected:
     void DoCreate() override;
 
 private:
-    class Timers;
     class SharedMp3;
 
     void FormShow();
@@ -58,7 +57,7 @@ private:
 
     std::unique_ptr<TShockwaveFlash> swf_;
     std::unique_ptr<FlashMovieControl> control_;
-    std::unique_ptr<Timers> timers_;
+    std::unique_ptr<MovieTimerSet> timers_;
     std::unique_ptr<SharedMp3> mp3_;
     std::unique_ptr<TMediaPlayer> MP;
     std::unique_ptr<MovieRotation> movies_;
@@ -66,9 +65,6 @@ private:
     ExitRules exit_;
     std::mt19937 random_;
     ui::Timer* SoundTimer = nullptr;
-    ui::Timer* IntervalTimer = nullptr;
-    TThreadedTimer* FastTimer = nullptr;
-    TThreadedTimer* SlowTimer = nullptr;
     bool showCursor_ = false;
     void* savedCursor_ = nullptr;
     bool destroyed_ = false;

@@ -12,9 +12,10 @@ import urllib.parse
 import zipfile
 
 import harness
+import movies
 from e2ecase import E2ECase
 from test_languages import Lines
-from test_package_install import DESKTOP_KEY, UNINSTALL_KEY, movie
+from test_package_install import DESKTOP_KEY, UNINSTALL_KEY
 
 BUILDER = "^Quenbrook$"  # the builder and its message boxes share the caption
 OWNER = "^Quenbrook Test Owner$"
@@ -58,7 +59,7 @@ class Builder(E2ECase):
             shutil.rmtree(d, ignore_errors=True)
             os.makedirs(d)
         self.work_win = f"C:\\qbwork\\{name}\\"
-        self.files = {"stars.swf": movie((0, 0, 80)), "moon.swf": movie((80, 0, 0)),
+        self.files = {"stars.swf": movies.movie([(0, 0, 80)]), "moon.swf": movies.movie([(80, 0, 0)]),
                       "tide.mp3": b"\xff\xfb\x90\x00" + bytes(413)}
 
     def write_settings(self, sound=None):

@@ -118,20 +118,22 @@ class FullScreen(PlayerCase):
     # ------------------------------------------------------------ exit
 
     def test_a_mouse_move_beyond_fifteen_pixels_ends_it(self):
-        app = self.prepare([("a.swf", movies.movie([RED])), ("b.swf", movies.movie([GREEN]))],
-                           Sequence=1, MouseMove=1, MouseClick=0, KeyPress=0)
-        # Where wine believes the pointer is when its server starts: the
-        # window may report a move there first.
+        # One movie looping: no load in between resets the origin, and each
+        # new picture on screen shows that the moves before it were handled
+        # (wine merges moves that are still queued).
+        app = self.prepare([("a.swf", movies.movie([RED, GREEN], frames_each=3))],
+                           MouseMove=1, MouseClick=0, KeyPress=0)
+        # The window may first report a move where wine believes the pointer
+        # is, the middle of the screen: start the pointer there, so that the
+        # origin is (512, 384) or the first move below, whichever comes first.
         self.xdo("mousemove", "512", "384")
         saver = self.start_saver(app)
-        self.wait_colour(RED)
+        self.watch([RED, GREEN], lambda s: len(s) >= 1)
         self.xdo("mousemove", "527", "399")
-        # The next movie shows only after that move has been handled.
-        self.wait_colour(GREEN)
+        self.watch([RED, GREEN], lambda s: len(s) >= 2)
         self.assertIsNone(saver.poll(), "15 pixels must not end the screensaver")
-        # After a load the first move only sets the origin.
-        self.xdo("mousemove", "400", "300")
-        self.xdo("mousemove", "400", "316")
+        # 16 pixels on one axis from either possible origin.
+        self.xdo("mousemove", "528", "415")
         self.assertEqual(saver.wait(timeout=harness.DEADLINE), 0)
 
     def test_keys_and_clicks_end_it_only_when_chosen(self):
@@ -178,6 +180,51 @@ class FullScreen(PlayerCase):
         pitches = ["high" if r > 1.5 * min(rates) else "low" for r in rates]
         # The MP3 (low) first, then the wave (high), then the MP3 again.
         self.assertEqual(pitches, ["low", "high", "low"], rates)
+
+
+    def test_a_movie_is_heard_unless_its_sound_is_off(self):
+        """The movie's own tone reaches the sound device, whether an event
+        sound (raw or ADPCM) or streamed with its frames; with the movies'
+        sound turned off it plays from a silenced copy and nothing does."""
+        for kind in ("event", "adpcm", "stream"):
+            film = movies.movie([RED, GREEN], frames_each=12, sound=kind, sound_seconds=2)
+            for setting in (1, 0):
+                with self.subTest(sound=kind, MovieBgSound=setting):
+                    app = self.prepare([("a.swf", film)], MovieBgSound=setting)
+                    self.desktop.clear_sound()
+                    self.start_saver(app)
+                    if setting:
+                        harness.wait_until("the movie's tone in the sink", lambda: loud_samples(
+                            self.desktop.sound_bytes()) >= 44100)
+                        self.assertGreater(crossing_rate(self.desktop.sound_bytes()), 0)
+                    else:
+                        # A whole turn of the loop and more: the tone would have started twice.
+                        self.watch([RED, GREEN], lambda s: len(s) >= 4)
+                        self.assertEqual(loud_samples(self.desktop.sound_bytes()), 0)
+                    self.desktop.stop_programs()
+
+    def test_a_movie_made_elsewhere_is_heard_through_the_system_mp3_codec(self):
+        """ffmpeg's movie: JPEG frames and a 440 Hz tone as MP3 stream sound,
+        a block a frame."""
+        path = os.path.join(self.desktop.temp_dir(), "elsewhere.swf")
+        subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
+                        "-f", "lavfi", "-i", "color=c=red:s=320x240:r=12:d=4",
+                        "-f", "lavfi", "-i", "aevalsrc=0.8*sin(440*2*PI*t):s=22050:d=4",
+                        "-c:v", "mjpeg", "-c:a", "libmp3lame", "-ar", "22050", "-ac", "1", "-b:a", "64k",
+                        "-shortest", path], check=True)
+        with open(path, "rb") as f:
+            film = f.read()
+        app = self.prepare([("a.swf", film)])
+        self.desktop.clear_sound()
+        self.start_saver(app)
+        harness.wait_until("the movie's tone in the sink", lambda: loud_samples(self.desktop.sound_bytes()) >= 44100)
+        self.assertGreater(crossing_rate(self.desktop.sound_bytes()), 0)
+
+
+def loud_samples(stream):
+    """How many 16-bit samples in a stream are far from silence."""
+    samples = memoryview(stream[:len(stream) // 2 * 2]).cast("h")
+    return sum(1 for v in samples if abs(v) > 8000)
 
 
 class SinkWatch:

@@ -69,7 +69,8 @@ Bytes EncodeTag(uint16_t code, std::span<const uint8_t> body, TagForm form) {
 }
 
 uint8_t SoundInfo::Flags() const {
-    return static_cast<uint8_t>((SyncStop ? 0x20 : 0) | (SyncNoMultiple ? 0x10 : 0) | (LoopCount ? 0x04 : 0) |
+    return static_cast<uint8_t>((SyncStop ? 0x20 : 0) | (SyncNoMultiple ? 0x10 : 0) | (Envelope.empty() ? 0 : 0x08) |
+                                (LoopCount ? 0x04 : 0) |
                                 (OutPoint ? 0x02 : 0) | (InPoint ? 0x01 : 0));
 }
 
@@ -79,6 +80,10 @@ Bytes SoundInfo::Encode() const {
     if (InPoint) w.U32(*InPoint);
     if (OutPoint) w.U32(*OutPoint);
     if (LoopCount) w.U16(*LoopCount);
+    if (!Envelope.empty()) {
+        w.U8(static_cast<uint8_t>(Envelope.size()));
+        for (const Level& l : Envelope) w.U32(l.Position).U16(l.Left).U16(l.Right);
+    }
     return w.Take();
 }
 
@@ -158,8 +163,21 @@ TagList& TagList::DefineSound(uint16_t soundId, std::span<const uint8_t> samples
     return Tag(tag::DefineSound, body.Data(), form);
 }
 
+TagList& TagList::DefineSound(uint16_t soundId, uint8_t format, uint32_t sampleCount, std::span<const uint8_t> data,
+                              TagForm form) {
+    return Tag(tag::DefineSound, ByteWriter().U16(soundId).U8(format).U32(sampleCount).Append(data).Data(), form);
+}
+
 TagList& TagList::StartSound(uint16_t soundId, const SoundInfo& info, TagForm form) {
     return Tag(tag::StartSound, ByteWriter().U16(soundId).Append(info.Encode()).Data(), form);
+}
+
+TagList& TagList::StartSound2(const std::string& name, const SoundInfo& info, TagForm form) {
+    return Tag(tag::StartSound2, ByteWriter().Text(name).Append(info.Encode()).Data(), form);
+}
+
+TagList& TagList::ExportAssets(uint16_t id, const std::string& name) {
+    return Tag(tag::ExportAssets, ByteWriter().U16(1).U16(id).Text(name).Data());
 }
 
 TagList& TagList::DefineButtonSound(uint16_t buttonId, std::array<uint16_t, 4> soundIds, TagForm form) {
@@ -172,19 +190,24 @@ TagList& TagList::DefineButtonSound(uint16_t buttonId, std::array<uint16_t, 4> s
     return Tag(tag::DefineButtonSound, body.Data(), form);
 }
 
-TagList& TagList::SoundStreamHeadTag(uint16_t code, uint16_t samplesPerBlock, TagForm form) {
+TagList& TagList::SoundStreamHeadTag(uint16_t code, uint16_t samplesPerBlock, uint8_t streamFormat, TagForm form) {
     ByteWriter body;
-    // Playback and stream: uncompressed, 5.5 kHz, 16-bit, mono.
-    body.U8(0x02).U8(0x32).U16(samplesPerBlock);
+    // Playback: 5.5 kHz, 16-bit, mono.
+    body.U8(0x02).U8(streamFormat).U16(samplesPerBlock);
     return Tag(code, body.Data(), form);
 }
 
+// Stream: uncompressed, 5.5 kHz, 16-bit, mono.
 TagList& TagList::SoundStreamHead(uint16_t samplesPerBlock, TagForm form) {
-    return SoundStreamHeadTag(tag::SoundStreamHead, samplesPerBlock, form);
+    return SoundStreamHeadTag(tag::SoundStreamHead, samplesPerBlock, 0x32, form);
 }
 
 TagList& TagList::SoundStreamHead2(uint16_t samplesPerBlock, TagForm form) {
-    return SoundStreamHeadTag(tag::SoundStreamHead2, samplesPerBlock, form);
+    return SoundStreamHeadTag(tag::SoundStreamHead2, samplesPerBlock, 0x32, form);
+}
+
+TagList& TagList::SoundStreamHead2(uint16_t samplesPerBlock, uint8_t streamFormat, TagForm form) {
+    return SoundStreamHeadTag(tag::SoundStreamHead2, samplesPerBlock, streamFormat, form);
 }
 
 TagList& TagList::SoundStreamBlock(std::span<const uint8_t> samples, TagForm form) {

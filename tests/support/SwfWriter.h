@@ -26,6 +26,8 @@ inline constexpr uint16_t SoundStreamHead = 18;
 inline constexpr uint16_t SoundStreamBlock = 19;
 inline constexpr uint16_t DefineSprite = 39;
 inline constexpr uint16_t SoundStreamHead2 = 45;
+inline constexpr uint16_t ExportAssets = 56;
+inline constexpr uint16_t StartSound2 = 89;
 }  // namespace tag
 
 // Little-endian byte sink for tag bodies and headers.
@@ -70,6 +72,11 @@ struct SoundInfo {
     std::optional<uint32_t> InPoint{};
     std::optional<uint32_t> OutPoint{};
     std::optional<uint16_t> LoopCount{};
+    struct Level {
+        uint32_t Position = 0;  // in samples at 44.1 kHz
+        uint16_t Left = 0, Right = 0;
+    };
+    std::vector<Level> Envelope{};
 
     uint8_t Flags() const;
     Bytes Encode() const;
@@ -95,13 +102,22 @@ public:
                           std::optional<uint16_t> frameCount = std::nullopt);
     // Uncompressed 8-bit mono samples at 5.5 kHz.
     TagList& DefineSound(uint16_t soundId, std::span<const uint8_t> samples, TagForm form = TagForm::Short);
+    // Any sound: `format` is the format byte (codec << 4 | rate << 2 |
+    // 16-bit << 1 | stereo), `sampleCount` the frames claimed, `data` as coded.
+    TagList& DefineSound(uint16_t soundId, uint8_t format, uint32_t sampleCount, std::span<const uint8_t> data,
+                         TagForm form = TagForm::Short);
     TagList& StartSound(uint16_t soundId, const SoundInfo& info = {}, TagForm form = TagForm::Short);
+    // A sound started by the name it is exported under.
+    TagList& StartSound2(const std::string& name, const SoundInfo& info = {}, TagForm form = TagForm::Short);
+    TagList& ExportAssets(uint16_t id, const std::string& name);
     // Sounds for the four button transitions (OverUpToIdle, IdleToOverUp,
     // OverUpToOverDown, OverDownToOverUp); 0 means none.
     TagList& DefineButtonSound(uint16_t buttonId, std::array<uint16_t, 4> soundIds = {1, 0, 0, 0},
                                TagForm form = TagForm::Short);
     TagList& SoundStreamHead(uint16_t samplesPerBlock = 512, TagForm form = TagForm::Short);
     TagList& SoundStreamHead2(uint16_t samplesPerBlock = 512, TagForm form = TagForm::Short);
+    // A stream head of any stream format byte (as DefineSound's).
+    TagList& SoundStreamHead2(uint16_t samplesPerBlock, uint8_t streamFormat, TagForm form = TagForm::Short);
     TagList& SoundStreamBlock(std::span<const uint8_t> samples, TagForm form = TagForm::Short);
     // The action bytes go in as given, so the caller writes the closing 0.
     TagList& DoAction(std::span<const uint8_t> actions, TagForm form = TagForm::Short);
@@ -112,7 +128,7 @@ public:
     const Bytes& Data() const { return bytes_.Data(); }
 
 private:
-    TagList& SoundStreamHeadTag(uint16_t code, uint16_t samplesPerBlock, TagForm form);
+    TagList& SoundStreamHeadTag(uint16_t code, uint16_t samplesPerBlock, uint8_t streamFormat, TagForm form);
 
     ByteWriter bytes_;
     uint16_t showFrames_ = 0;

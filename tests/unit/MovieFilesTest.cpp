@@ -218,6 +218,11 @@ struct Sounds {
         if (silenced) body[2] = 0x20;  // SyncStop only; the optional fields stay
         tags.Tag(tag::StartSound, body, form);
     }
+    void Start2(TagList& tags, const std::string& name, const SoundInfo& info = {}) const {
+        Bytes body = ByteWriter().Text(name).Append(info.Encode()).Take();
+        if (silenced) body[name.size() + 1] = 0x20;
+        tags.Tag(tag::StartSound2, body);
+    }
     void ButtonSound(TagList& tags, TagForm form = TagForm::Short) const {
         const Bytes body = ByteWriter().U16(7).U16(1).Append(SoundInfo{}.Encode()).U16(0).U16(0).U16(0).Take();
         tags.Tag(silenced ? 666 : tag::DefineButtonSound, body, form);
@@ -233,6 +238,7 @@ Bytes SoundMovie(bool silenced) {
     const Sounds s{silenced};
     TagList inner;
     s.Start(inner, 1, {.LoopCount = 3}, TagForm::Long);
+    s.Start2(inner, "tone", {.LoopCount = 2});
     s.StreamBlock(inner, 40);
     inner.ShowFrame().End();
 
@@ -249,6 +255,7 @@ Bytes SoundMovie(bool silenced) {
     s.ButtonSound(swf, TagForm::Long);
     s.Start(swf, 1);
     s.Start(swf, 2, {.InPoint = 10, .OutPoint = 2000}, TagForm::Long);
+    s.Start2(swf, "the second sound");
     swf.DefineSprite(4, outer, TagForm::Long);
     s.StreamBlock(swf, 300);  // long form by its size
     swf.ShowFrame().DoAction(std::array<uint8_t, 2>{0x07, 0x00}).ShowFrame().End();

@@ -6,6 +6,7 @@ only; run it again after changing a picture.
 toolbar.png: 24x24 pictures, three per button (rest, hot, pressed), in this
 order: up, down, add, remove, clear, preview, save, exit, play, stop.
 builder.png: 16x16 pictures: browse (folder), build (gear).
+icon.png and quenbrook.ico: the program's icon, 32x32 (a night sky on a screen).
 """
 import math
 import os
@@ -129,6 +130,33 @@ def builder():
     return n, [folder, gear]
 
 
+def program_icon():
+    n = 32
+    pic = Picture(n)
+    pic.shape(rect(2, 4, 30, 24), DARK)
+    pic.shape(rect(4, 6, 28, 22), (20, 40, 110, 255))
+    pic.shape(minus(circle(20, 12, 5), circle(22.5, 10.5, 4.5)), (250, 230, 140, 255))
+    for sx, sy in ((8, 9), (12, 16), (7, 19), (25, 19)):
+        pic.shape(circle(sx, sy, 1), (255, 255, 255, 255))
+    pic.shape(union(rect(13, 24, 19, 27), rect(9, 27, 23, 29)), GREY)
+    return pic
+
+
+def save_ico(name, pic):
+    """One 32-bit picture in the icon file's bitmap form (bottom-up BGRA, then the AND mask)."""
+    n = pic.n
+    xor = b"".join(bytes((p[2], p[1], p[0], p[3])) for y in reversed(range(n)) for p in pic.px[y * n:(y + 1) * n])
+    mask = b""
+    for y in reversed(range(n)):
+        bits = "".join("0" if pic.px[y * n + x][3] else "1" for x in range(n))
+        row = int(bits, 2).to_bytes(n // 8, "big")
+        mask += row + bytes(-len(row) % 4)
+    header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    image = header + xor + mask
+    with open(os.path.join(OUT, name), "wb") as f:
+        f.write(struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", n, n, 0, 0, 1, 32, len(image), 22) + image)
+
+
 def save(name, n, pics):
     w = n * len(pics)
     pixels = [(0, 0, 0, 0)] * (w * n)
@@ -143,3 +171,6 @@ if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     save("toolbar.png", *toolbar())
     save("builder.png", *builder())
+    icon = program_icon()
+    save("icon.png", 32, [icon])
+    save_ico("quenbrook.ico", icon)

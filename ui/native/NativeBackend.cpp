@@ -17,6 +17,7 @@ void DiscardQueuedMouseMessages() {}
 std::vector<uint8_t> LoadResourceData(const char*) { return {}; }
 MenuItem* TrackPopup(PopupMenu&, int, int) { return nullptr; }
 bool ExecuteFileDialog(FileDialog&) { return false; }
+bool ExecuteColorDialog(ColorDialog&) { return false; }
 
 }  // namespace qb::ui
 

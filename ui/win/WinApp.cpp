@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <string>
 #include <vector>
 
 #include "ui/Application.h"
@@ -36,8 +37,31 @@ bool RouteDialogChar(const MSG& msg) {
     return handled;
 }
 
+MenuItem* FindShortCut(MenuItem& parent, const std::string& name) {
+    for (MenuItem* item : parent.Items()) {
+        if (!item->Enabled()) continue;
+        if (item->Items().empty() ? item->ShortCut() == name : false) return item;
+        if (MenuItem* found = FindShortCut(*item, name)) return found;
+    }
+    return nullptr;
+}
+
+// A function key runs the menu item of the window's menu bar that shows it
+// as its shortcut ("F1"), wherever the focus is inside the window.
+bool RouteShortCut(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam < VK_F1 || msg.wParam > VK_F12) return false;
+    auto* peer = win::WinPeer::FromHandle(GetAncestor(msg.hwnd, GA_ROOT));
+    auto* form = peer ? dynamic_cast<Form*>(&peer->Control()) : nullptr;
+    if (!form || !form->Menu() || !IsWindowEnabled(peer->Handle())) return false;
+    MenuItem* item = FindShortCut(form->Menu()->Root(), "F" + std::to_string(msg.wParam - VK_F1 + 1));
+    if (!item) return false;
+    item->Click();
+    return true;
+}
+
 void Pump(const MSG& msg) {
     if (RouteDialogChar(msg)) return;
+    if (RouteShortCut(msg)) return;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     if (root && win::WinPeer::FromHandle(root) && IsDialogMessageW(root, const_cast<MSG*>(&msg))) return;
     TranslateMessage(&msg);
@@ -246,6 +270,30 @@ bool ExecuteFileDialog(FileDialog& d) {
         files.push_back(win::Narrow(first, cp));
     }
     d.SetResult(std::move(files));
+    return true;
+}
+
+}  // namespace qb::ui
+
+namespace qb::ui {
+
+bool ExecuteColorDialog(ColorDialog& d) {
+    HWND owner = GetActiveWindow();
+    for (Component* c = d.Owner(); c; c = c->Owner())
+        if (auto* f = dynamic_cast<Form*>(c)) {
+            if (HWND h = HandleOf(f)) owner = h;
+            break;
+        }
+    // The sixteen custom colours last the whole run, as the dialog's users expect.
+    static COLORREF custom[16] = {};
+    CHOOSECOLORW cc{};
+    cc.lStructSize = sizeof(cc);
+    cc.hwndOwner = owner;
+    cc.rgbResult = d.Color() & 0xFFFFFF;
+    cc.lpCustColors = custom;
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
+    if (!ChooseColorW(&cc)) return false;
+    d.SetColor(cc.rgbResult & 0xFFFFFF);
     return true;
 }
 

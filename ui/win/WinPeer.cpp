@@ -16,6 +16,9 @@ namespace qb::ui::win {
 namespace {
 
 const wchar_t kClassName[] = L"QbWindow";
+// Menu command ids start above the dialog ids (IDOK, IDCANCEL...) that the
+// dialog manager sends for Enter and Escape, so a key never runs a menu item.
+const size_t kFirstMenuId = 100;
 
 void RegisterOwnClass() {
     static bool done = [] {
@@ -99,7 +102,7 @@ HMENU BuildMenu(const MenuItem& root, bool popup, std::vector<MenuItem*>& ids, U
             AppendMenuW(m, flags | MF_POPUP, (UINT_PTR)BuildMenu(*item, true, ids, cp), text.c_str());
         } else {
             ids.push_back(item);
-            AppendMenuW(m, flags | MF_STRING, ids.size(), text.c_str());
+            AppendMenuW(m, flags | MF_STRING, kFirstMenuId + ids.size() - 1, text.c_str());
         }
     }
     return m;
@@ -557,7 +560,7 @@ LRESULT WinPeer::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 if (auto* child = FromHandle((HWND)lp)) child->Command(HIWORD(wp));
             } else if (HIWORD(wp) == 0) {
                 size_t id = LOWORD(wp);
-                if (id >= 1 && id <= menuItems_.size()) menuItems_[id - 1]->Click();
+                if (id >= kFirstMenuId && id - kFirstMenuId < menuItems_.size()) menuItems_[id - kFirstMenuId]->Click();
             }
             return 0;
         case WM_NOTIFY: {

@@ -228,6 +228,17 @@ TEST(WinToolkit, MenuBarItemsClickAndFollowTheirCaptions) {
     UINT id = GetMenuItemID(sub, 0);
     SendMessageW(Hwnd(f), WM_COMMAND, MAKEWPARAM(id, 0), 0);
     EXPECT_EQ(clicks, 1);
+    // Enter and Escape arrive as the dialog commands IDOK and IDCANCEL: no menu item runs.
+    SendMessageW(Hwnd(f), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    SendMessageW(Hwnd(f), WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    EXPECT_EQ(clicks, 1);
+    // A function key shown as an item's shortcut runs the item.
+    exit.SetShortCut("F1");
+    PostMessageW(Hwnd(f), WM_KEYDOWN, VK_F1, 0);
+    PostMessageW(Hwnd(f), WM_KEYDOWN, VK_F2, 0);
+    Application::ProcessMessages();
+    EXPECT_EQ(clicks, 2);
+    exit.SetShortCut("");
 
     exit.SetCaption("\xCD\xCB\xB3\xF6(&E)");  // GB2312, shown with the form's character set
     f.GetFont().SetCharset(134);
