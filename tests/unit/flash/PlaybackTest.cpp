@@ -4,6 +4,7 @@
 #include "player/FlashInputFilter.h"
 #include "player/PlaybackRules.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitFor.h"
 #include "tests/unit/flash/FlashTestMovies.h"
 
 #include <gtest/gtest.h>
@@ -31,16 +32,6 @@ SwfWriter Counter(int frames, double rate, int stopAt = -1) {
     }
     w.End();
     return w;
-}
-
-template <class F>
-bool WaitFor(F check, std::chrono::seconds deadline = 30s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!check()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
 }
 
 TEST(Playback, PlaysHaltsResumesAndReportsFrames) {

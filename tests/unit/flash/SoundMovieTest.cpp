@@ -2,6 +2,7 @@
 // playback's sound output opening and closing with the movie.
 #include "flash/Playback.h"
 #include "player/MovieFiles.h"
+#include "tests/support/WaitFor.h"
 #include "tests/unit/flash/FlashTestMovies.h"
 
 #include <gtest/gtest.h>
@@ -200,16 +201,6 @@ struct FakeOutputs {
                 nullptr};
     }
 };
-
-template <class F>
-bool WaitFor(F check, std::chrono::seconds deadline = 30s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!check()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 TEST(PlaybackSound, OutputOpensWithTheFirstSoundAndClosesWhenTheMovieStops) {
     FakeOutputs outputs;
