@@ -83,6 +83,10 @@ public:
     // true with `result` set when it has handled the message.
     std::function<bool(unsigned msg, uintptr_t wp, intptr_t lp, intptr_t& result)> OnMessage;
     std::function<void(Form&, bool& canClose)> OnCloseQuery;
+    // A function key or Ctrl+key (the window system's key code, 'S' for S)
+    // pressed anywhere in the window that no menu item claimed; true when
+    // the window has acted on it.
+    std::function<bool(unsigned key, bool ctrl)> OnShortCutKey;
     std::function<void(Form&, CloseAction&)> OnClose;
     // Called by the window system backend when the window is about to show.
     void DoShow();

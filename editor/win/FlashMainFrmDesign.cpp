@@ -2,6 +2,8 @@
 // values, created while the form loads.
 #include "editor/win/FlashMainFrm.h"
 
+#include <windows.h>
+
 namespace qb {
 
 using namespace ui;
@@ -112,6 +114,13 @@ void TFlashMainFrm::Design() {
 
     OnShow = [this](Component&) { FormShow(); };
     OnCloseQuery = [this](Form&, bool& canClose) { FormCloseQuery(canClose); };
+    // The big picture buttons take no focus: their commands have keys of their own.
+    OnShortCutKey = [this](unsigned key, bool ctrl) {
+        if (!ctrl && key == VK_F5) btnPreviewClick();
+        else if (ctrl && key == 'S') btnOKClick();
+        else return false;
+        return true;
+    };
 }
 
 void TFlashMainFrm::DesignMenu() {

@@ -49,14 +49,20 @@ MenuItem* FindShortCut(MenuItem& parent, const std::string& name) {
 // A function key runs the menu item of the window's menu bar that shows it
 // as its shortcut ("F1"), wherever the focus is inside the window.
 bool RouteShortCut(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || msg.wParam < VK_F1 || msg.wParam > VK_F12) return false;
+    if (msg.message != WM_KEYDOWN) return false;
+    const bool function = msg.wParam >= VK_F1 && msg.wParam <= VK_F12;
+    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (!function && !(ctrl && msg.wParam >= 'A' && msg.wParam <= 'Z')) return false;
     auto* peer = win::WinPeer::FromHandle(GetAncestor(msg.hwnd, GA_ROOT));
     auto* form = peer ? dynamic_cast<Form*>(&peer->Control()) : nullptr;
-    if (!form || !form->Menu() || !IsWindowEnabled(peer->Handle())) return false;
-    MenuItem* item = FindShortCut(form->Menu()->Root(), "F" + std::to_string(msg.wParam - VK_F1 + 1));
-    if (!item) return false;
-    item->Click();
-    return true;
+    if (!form || !IsWindowEnabled(peer->Handle())) return false;
+    if (function && !ctrl && form->Menu()) {
+        if (MenuItem* item = FindShortCut(form->Menu()->Root(), "F" + std::to_string(msg.wParam - VK_F1 + 1))) {
+            item->Click();
+            return true;
+        }
+    }
+    return form->OnShortCutKey && form->OnShortCutKey(static_cast<unsigned>(msg.wParam), ctrl);
 }
 
 void Pump(const MSG& msg) {
