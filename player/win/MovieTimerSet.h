@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace qb {
 
+class MovieRotation;
 class TThreadedTimer;
 namespace ui {
 class Form;
@@ -17,7 +19,8 @@ class Timer;
 // one, and the pause on the last picture (2 s, window messages).
 class MovieTimerSet : public MovieTimers {
 public:
-    MovieTimerSet(ui::Form& owner, uint32_t slowInterval, std::function<void()> onFast, std::function<void()> onSlow,
+    // The checks go to whatever rotation `movies` holds when they tick.
+    MovieTimerSet(ui::Form& owner, uint32_t slowInterval, const std::unique_ptr<MovieRotation>& movies,
                   std::function<void()> onInterval);
 
     void SetWatching(bool on) override;

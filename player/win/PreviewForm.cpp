@@ -11,6 +11,7 @@
 #include "ui/Application.h"
 #include "ui/Backend.h"
 #include "ui/Timer.h"
+#include "ui/win/WinText.h"
 
 #include <windows.h>
 
@@ -38,14 +39,7 @@ void TPreviewForm::Design() {
     SetBounds(0, 0, host.right, host.bottom);
 
     timers_ = std::make_unique<MovieTimerSet>(
-        *this, 400,
-        [this] {
-            if (movies_) movies_->FastTick();
-        },
-        [this] {
-            if (movies_) movies_->SlowTick();
-        },
-        [this] {
+        *this, 400, movies_, [this] {
             if (movies_ && !reporting_) Load([this] { movies_->IntervalTick(); });
         });
 
@@ -80,7 +74,7 @@ void TPreviewForm::FormShow() {
                                                    0, Width(), Height());
     control_ = std::make_unique<FlashMovieControl>(*swfPreview);
     swfPreview->InputFilterActive = false;
-    swfPreview->SetQuality2(FlashMovieControl::Widen(SaverUtils::QualityNames[quality]));
+    swfPreview->SetQuality2(ui::win::Widen(SaverUtils::QualityNames[quality], CP_ACP));
     swfPreview->SetBackgroundColor(static_cast<int32_t>(o.BgColor));
     if (settings.Movies.empty()) return;
 

@@ -13,6 +13,7 @@
 #include "player/win/MovieTimerSet.h"
 #include "ui/Application.h"
 #include "ui/Timer.h"
+#include "ui/win/WinText.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -52,14 +53,7 @@ void TSaverMainForm::Design() {
         if (sounds_) sounds_->Tick();
     });
     timers_ = std::make_unique<MovieTimerSet>(
-        *this, 500,
-        [this] {
-            if (movies_) movies_->FastTick();
-        },
-        [this] {
-            if (movies_) movies_->SlowTick();
-        },
-        [this] {
+        *this, 500, movies_, [this] {
             // While an error box shows, its own message loop still delivers
             // ticks: one box at a time.
             if (movies_ && !reporting_) Load([this] { movies_->IntervalTick(); });
@@ -127,7 +121,7 @@ void TSaverMainForm::FormShow() {
         SetCursor(ui::crNone);
         ::SetCursor(nullptr);
     }
-    swf_->SetQuality2(FlashMovieControl::Widen(SaverUtils::QualityNames[quality]));
+    swf_->SetQuality2(ui::win::Widen(SaverUtils::QualityNames[quality], CP_ACP));
     swf_->SetBackgroundColor(static_cast<int32_t>(o.BgColor));
 
     random_.seed(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));

@@ -34,9 +34,6 @@ public:
     std::string SettingsFile;
     bool StartedFromEditor = false;
 
-    // For tests and the editor: what is playing.
-    const MovieRotation* Movies() const { return movies_.get(); }
-
 protected:
     void Design() override;
     void DoCreate() override;
