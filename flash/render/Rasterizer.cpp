@@ -11,11 +11,15 @@ PixelRect PixelRect::Intersect(const PixelRect& o) const {
 
 void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     for (int y = firstRow_; y <= lastRow_; ++y) rows_[static_cast<size_t>(y)].clear();
-    clip_ = clip;
+    // Pixels left of or above the canvas are never drawn; with the clip's
+    // corner at or past 0 the line code may take truncation for floor.
+    clip_ = {std::max(clip.X0, 0), std::max(clip.Y0, 0), clip.X1, clip.Y1};
     styleCount_ = styleCount;
+    if (clip_.X1 > clip_.X0 && run_.size() < static_cast<size_t>(clip_.X1 - clip_.X0))
+        run_.resize(static_cast<size_t>(clip_.X1 - clip_.X0));
     cellCount_ = 0;
     firstRow_ = INT32_MAX, lastRow_ = -1;
-    const int rows = std::max(0, clip.Y1 - clip.Y0);
+    const int rows = std::max(0, clip_.Y1 - clip_.Y0);
     if (rows_.size() < static_cast<size_t>(rows)) rows_.resize(static_cast<size_t>(rows));
     if (acc_.size() < styleCount) {
         acc_.resize(styleCount, 0.0f);
@@ -25,9 +29,9 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
 }
 
 void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t styleLeft, uint32_t styleRight) {
-    if (styleLeft == styleRight) return;  // the same style both sides: no boundary
     if (styleLeft >= styleCount_) styleLeft = 0;
     if (styleRight >= styleCount_) styleRight = 0;
+    if (styleLeft == styleRight) return;  // the same style both sides: no boundary
     if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
     if (cellCount_ >= kMaxCells) return;
     const double top = clip_.Y0, bottom = clip_.Y1, left = clip_.X0, right = clip_.X1;
@@ -71,16 +75,25 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
         std::swap(x0, x1), std::swap(y0, y1);
         dir = -1.0f;
     }
-    const float dxdy = (x1 - x0) / (y1 - y0);
-    const int rowFirst = std::max(static_cast<int>(std::floor(y0)), clip_.Y0);
-    const int rowEnd = std::min(static_cast<int>(std::ceil(y1)), clip_.Y1);
-    float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
-    if (rowFirst < rowEnd) {
-        firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
-        lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
+    if (styleLeft == 0) {
+        // Kept with the painted style first: the same change seen from the
+        // other side, so a one-style sweep never asks which side it is on.
+        std::swap(styleLeft, styleRight);
+        dir = -dir;
     }
-    for (int y = rowFirst; y < rowEnd; ++y) {
-        std::vector<Cell>& row = rows_[static_cast<size_t>(y - clip_.Y0)];
+    // Everything here lies inside the clip, whose corner is never negative,
+    // so truncation is the floor.
+    const float dxdy = (x1 - x0) / (y1 - y0);
+    const int rowFirst = std::max(static_cast<int>(y0), clip_.Y0);
+    const int rowEnd = std::min(static_cast<int>(std::ceil(y1)), clip_.Y1);
+    if (rowFirst >= rowEnd) return;
+    firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
+    lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
+    float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
+    std::vector<Cell>* rowCells = rows_.data() + (rowFirst - clip_.Y0);
+    size_t added = 0;
+    for (int y = rowFirst; y < rowEnd; ++y, ++rowCells) {
+        std::vector<Cell>& row = *rowCells;
         const size_t before = row.size();
         const float rowTop = std::max(static_cast<float>(y), y0);
         const float rowBottom = std::min(static_cast<float>(y + 1), y1);
@@ -89,45 +102,43 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
         const float xNext = x + dxdy * dy;
         const float d = dy * dir;
         const float xa = std::min(x, xNext), xb = std::max(x, xNext);
-        const float xaFloor = std::floor(xa);
-        const int ia = static_cast<int>(xaFloor);
-        const int ib = static_cast<int>(std::ceil(xb));
+        const int ia = static_cast<int>(xa);
+        const float xaFloor = static_cast<float>(ia);
+        int ib = static_cast<int>(xb);
+        ib += static_cast<float>(ib) < xb;  // the ceiling
         if (ib <= ia + 1) {
             // Within one cell: split by the line's mean position in it.
             const float mid = 0.5f * (x + xNext) - xaFloor;
             Emit(row, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
-        } else if (ib == ia + 2) {
-            // Across two cells: the covered area grows quadratically in each.
-            const float s = 1.0f / (xb - xa);
-            const float fa = xa - xaFloor;
-            const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
-            const float fb = xb - std::ceil(xb) + 1.0f;
-            const float am = 0.5f * s * fb * fb;
-            Emit(row, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
-            Emit(row, ib, d * am, 0.0f, styleLeft, styleRight);
         } else {
-            // Across several cells: the covered area grows linearly in the
-            // middle cells and quadratically in the first and last.
+            // Across several cells: the covered area grows quadratically in
+            // the first and last cells and linearly in those between.
             const float s = 1.0f / (xb - xa);
             const float fa = xa - xaFloor;
             const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
-            const float fb = xb - std::ceil(xb) + 1.0f;
+            const float fb = xb - static_cast<float>(ib) + 1.0f;
             const float am = 0.5f * s * fb * fb;
-            const float a1 = s * (1.5f - fa);
-            const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
-            auto change = [&](int xi) {
-                if (xi == ia) return d * a0;
-                if (xi == ia + 1) return d * (a1 - a0);
-                if (xi == ib - 1) return d * (1.0f - a2 - am);
-                if (xi == ib) return d * am;
-                return xi < ib ? d * s : 0.0f;
-            };
-            for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
-                Emit(row, xi, change(xi), change(xi + 1), styleLeft, styleRight);
+            if (ib == ia + 2) {
+                Emit(row, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
+                Emit(row, ib, d * am, 0.0f, styleLeft, styleRight);
+            } else {
+                const float a1 = s * (1.5f - fa);
+                const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
+                auto change = [&](int xi) {
+                    if (xi == ia) return d * a0;
+                    if (xi == ia + 1) return d * (a1 - a0);
+                    if (xi == ib - 1) return d * (1.0f - a2 - am);
+                    if (xi == ib) return d * am;
+                    return xi < ib ? d * s : 0.0f;
+                };
+                for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
+                    Emit(row, xi, change(xi), change(xi + 1), styleLeft, styleRight);
+            }
         }
-        cellCount_ += row.size() - before;
+        added += row.size() - before;
         x = xNext;
     }
+    cellCount_ += added;
 }
 
 void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
@@ -150,21 +161,21 @@ namespace {
 // Pixels one cell group decides: pixel x alone, then x+1 up to the next
 // group, which may share a cover and go out as one span.
 struct RunGatherer {
-    std::vector<uint16_t>& run;
+    uint16_t* run;  // room for a row of the clip
     SpanSink& sink;
     int y;
-    int runX = 0;
+    int runX = 0, runN = 0;
     uint32_t runStyle = 0;
 
     void Flush() {
-        if (!run.empty()) sink.Run(y, runX, runStyle, run.data(), static_cast<int>(run.size()));
-        run.clear();
+        if (runN) sink.Run(y, runX, runStyle, run, runN);
+        runN = 0;
     }
     // A lone pixel of one style: gathered with its neighbours into one Run.
     void Pixel(int x, uint32_t style, uint32_t cover) {
-        if (!run.empty() && (runStyle != style || runX + static_cast<int>(run.size()) != x)) Flush();
-        if (run.empty()) runX = x, runStyle = style;
-        run.push_back(static_cast<uint16_t>(cover));
+        if (runN && (runStyle != style || runX + runN != x)) Flush();
+        if (!runN) runX = x, runStyle = style;
+        run[runN++] = static_cast<uint16_t>(cover);
     }
     void Span(int x0, int x1, const StyleCoverage* covers, int count) {
         Flush();
@@ -172,8 +183,10 @@ struct RunGatherer {
     }
 };
 
-uint32_t CoverOf(float a, FillRule rule, bool antialias) {
+inline uint32_t CoverOf(float a, FillRule rule, bool antialias) {
     a = std::fabs(a);
+    if (a <= 1.0f && antialias) [[likely]]
+        return static_cast<uint32_t>(a * 256.0f + 0.5f);
     if (a > 1.0f) {
         if (rule == FillRule::EvenOdd) {
             a = std::fmod(a, 2.0f);
@@ -189,28 +202,30 @@ uint32_t CoverOf(float a, FillRule rule, bool antialias) {
 }  // namespace
 
 // One style in the pass (a stroke, a one-colour shape): one running sum, no
-// bookkeeping of which styles are active.
+// bookkeeping of which styles are active. Every cell's change belongs to
+// style 1, since lines keep the painted style on their left.
 void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
     float acc = 0;
-    run_.clear();
-    RunGatherer out{run_, sink, y};
+    RunGatherer out{run_.data(), sink, y};
     const Cell* c = row.data();
     const Cell* end = c + row.size();
     while (c != end) {
         const int x = c->X;
-        float a = 0, b = 0;
-        for (; c != end && c->X == x; ++c) {
-            if (c->Left) a += c->A, b += c->B;
-            else a -= c->A, b -= c->B;
-        }
+        float a = c->A, b = c->B;
+        for (++c; c != end && c->X == x; ++c) a += c->A, b += c->B;
         // The coverage found here holds up to the next cell; after the
         // row's last cell it runs on to the clip's right side, since the
         // lines closing the area lie beyond it.
         const int xEnd = c != end ? c->X : clip_.X1;
         const uint32_t pixel = CoverOf(acc + a, rule, antialias);
         acc += a + b;
-        const uint32_t rest = xEnd > x + 1 ? CoverOf(acc, rule, antialias) : 0;
-        if (xEnd > x + 1 && rest == pixel) {
+        if (xEnd == x + 1) {
+            if (pixel) out.Pixel(x, 1, pixel);
+            else out.Flush();
+            continue;
+        }
+        const uint32_t rest = CoverOf(acc, rule, antialias);
+        if (rest == pixel) {
             if (rest) {
                 const StyleCoverage one{1, rest};
                 out.Span(x, xEnd, &one, 1);
@@ -259,8 +274,7 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
         }
     };
     active_.clear();
-    run_.clear();
-    RunGatherer out{run_, sink, y};
+    RunGatherer out{run_.data(), sink, y};
     const Cell* c = row.data();
     const Cell* end = c + row.size();
     while (c != end) {
