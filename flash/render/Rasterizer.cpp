@@ -1,6 +1,8 @@
 #include "flash/render/Rasterizer.h"
 
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <cmath>
 
 namespace qb::render {
@@ -15,8 +17,11 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     // corner at or past 0 the line code may take truncation for floor.
     clip_ = {std::max(clip.X0, 0), std::max(clip.Y0, 0), clip.X1, clip.Y1};
     styleCount_ = styleCount;
-    if (clip_.X1 > clip_.X0 && run_.size() < static_cast<size_t>(clip_.X1 - clip_.X0))
+    if (clip_.X1 > clip_.X0 && run_.size() < static_cast<size_t>(clip_.X1 - clip_.X0)) {
         run_.resize(static_cast<size_t>(clip_.X1 - clip_.X0));
+        dense_.assign(run_.size() + 1, 0.0f);
+        blocks_.assign(((run_.size() + 1) >> kBlockShift) / 64 + 2, 0);
+    }
     cellCount_ = 0;
     firstRow_ = INT32_MAX, lastRow_ = -1;
     const int rows = std::max(0, clip_.Y1 - clip_.Y0);
@@ -201,50 +206,85 @@ inline uint32_t CoverOf(float a, FillRule rule, bool antialias) {
 
 }  // namespace
 
-// One style in the pass (a stroke, a one-colour shape): one running sum, no
-// bookkeeping of which styles are active. Every cell's change belongs to
-// style 1, since lines keep the painted style on their left.
+// One style in the pass (a stroke, a one-colour shape). Its cells need no
+// sorting: their changes go into a pixel array, and a bit for each block of
+// pixels they touch marks where to look. Each stretch of marked blocks gets
+// its covers off one running sum and goes out as one run; between stretches
+// the coverage holds and goes out as one span. So the work follows the
+// outline, and nothing depends on guessing how cells fall. Every cell
+// belongs to style 1, since lines keep the painted style on their left.
 void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
-    float acc = 0;
-    RunGatherer out{run_.data(), sink, y};
-    const Cell* c = row.data();
-    const Cell* end = c + row.size();
-    while (c != end) {
-        const int x = c->X;
-        float a = c->A, b = c->B;
-        for (++c; c != end && c->X == x; ++c) a += c->A, b += c->B;
-        // The coverage found here holds up to the next cell; after the
-        // row's last cell it runs on to the clip's right side, since the
-        // lines closing the area lie beyond it.
-        const int xEnd = c != end ? c->X : clip_.X1;
-        const uint32_t pixel = CoverOf(acc + a, rule, antialias);
-        acc += a + b;
-        if (xEnd == x + 1) {
-            if (pixel) out.Pixel(x, 1, pixel);
-            else out.Flush();
-            continue;
-        }
-        const uint32_t rest = CoverOf(acc, rule, antialias);
-        if (rest == pixel) {
-            if (rest) {
-                const StyleCoverage one{1, rest};
-                out.Span(x, xEnd, &one, 1);
-            } else {
-                out.Flush();
-            }
-            continue;
-        }
-        if (pixel) out.Pixel(x, 1, pixel);
-        else out.Flush();
-        if (rest) {
-            const StyleCoverage one{1, rest};
-            out.Span(x + 1, xEnd, &one, 1);
-        }
+    float* delta = dense_.data() - clip_.X0;  // by pixel; one to spare past the clip
+    uint16_t* covers = run_.data() - clip_.X0;
+    uint64_t* marks = blocks_.data();
+    const int x0 = clip_.X0;
+    int firstBlock = INT32_MAX, lastBlock = 0;
+    for (const Cell& c : row) {
+        delta[c.X] += c.A;
+        delta[c.X + 1] += c.B;
+        const int b0 = (c.X - x0) >> kBlockShift, b1 = (c.X + 1 - x0) >> kBlockShift;
+        marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
+        marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
+        firstBlock = std::min(firstBlock, b0), lastBlock = std::max(lastBlock, b1);
     }
-    out.Flush();
+    // The first marked block at or after `from`, or lastBlock + 1.
+    auto nextMarked = [&](int from) {
+        int w = from >> 6;
+        uint64_t word = marks[w] & (~uint64_t{0} << (from & 63));
+        while (!word) {
+            if (++w > (lastBlock >> 6)) return lastBlock + 1;
+            word = marks[w];
+        }
+        return std::min((w << 6) + std::countr_zero(word), lastBlock + 1);
+    };
+    // The first unmarked block after `from` (past lastBlock all are).
+    auto nextUnmarked = [&](int from) {
+        int w = from >> 6;
+        uint64_t word = ~marks[w] & (~uint64_t{0} << (from & 63));
+        while (!word) word = ~marks[++w];
+        return (w << 6) + std::countr_zero(word);
+    };
+    float acc = 0;
+    for (int b = nextMarked(firstBlock); b <= lastBlock;) {
+        const int e = nextUnmarked(b);
+        const int from = x0 + (b << kBlockShift), to = std::min(x0 + (e << kBlockShift), clip_.X1);
+        // A block at a time: the count of steps is what varies, not where
+        // each block ends.
+        int x = from;
+        for (; x + (1 << kBlockShift) <= to; x += 1 << kBlockShift)
+            for (int i = x; i < x + (1 << kBlockShift); ++i) {
+                acc += delta[i];
+                delta[i] = 0;
+                covers[i] = static_cast<uint16_t>(CoverOf(acc, rule, antialias));
+            }
+        for (; x < to; ++x) {
+            acc += delta[x];
+            delta[x] = 0;
+            covers[x] = static_cast<uint16_t>(CoverOf(acc, rule, antialias));
+        }
+        // Empty pixels at the ends blend to nothing: cheaper to pass them on
+        // than to look for them.
+        sink.Run(y, from, 1, covers + from, to - from);
+        // The coverage found here holds up to the next stretch; after the
+        // row's last one it runs on to the clip's right side, since the
+        // lines closing the area lie beyond it.
+        b = nextMarked(e);
+        const int next = b <= lastBlock ? x0 + (b << kBlockShift) : clip_.X1;
+        if (next > to)
+            if (const uint32_t cover = CoverOf(acc, rule, antialias)) {
+                const StyleCoverage one{1, cover};
+                sink.Span(y, to, next, &one, 1);
+            }
+    }
+    delta[clip_.X1] = 0;
+    for (int w = firstBlock >> 6; w <= lastBlock >> 6; ++w) marks[w] = 0;
 }
 
 void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
+    if (styleCount_ == 2) {
+        SweepSingle(y, row, rule, antialias, sink);
+        return;
+    }
     // A row's cells come a line at a time, each line's in rising x: often
     // already in order, else a few runs to put together.
     const bool sorted = std::is_sorted(row.begin(), row.end(), [](const Cell& a, const Cell& b) { return a.X < b.X; });
@@ -258,10 +298,6 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
         }
     } else {
         std::sort(row.begin(), row.end(), [](const Cell& a, const Cell& b) { return a.X < b.X; });
-    }
-    if (styleCount_ == 2) {
-        SweepSingle(y, row, rule, antialias, sink);
-        return;
     }
 
     auto touch = [&](uint32_t s, float a, float b) {
