@@ -204,6 +204,42 @@ inline uint32_t CoverOf(float a, FillRule rule, bool antialias) {
     return static_cast<uint32_t>(a * 256.0f + 0.5f);
 }
 
+// CoverOf without a branch, for loops over many pixels.
+template <FillRule Rule, bool Antialias>
+inline uint32_t CoverAs(float a) {
+    a = std::fabs(a);
+    if constexpr (Rule == FillRule::NonZero) {
+        a = std::min(a, 1.0f);
+    } else {
+        a = std::min(a, 1e6f);  // windings never reach this; it keeps the truncation in range
+        a -= 2.0f * static_cast<float>(static_cast<int>(a * 0.5f));
+        a = a > 1.0f ? 2.0f - a : a;
+    }
+    if constexpr (Antialias) return static_cast<uint32_t>(a * 256.0f + 0.5f);
+    else return a > 0.5f ? 256u : 0u;
+}
+
+// Pixels from..to-1 of a row: the running sum over the changes, which are
+// cleared for the next row, read off as covers. Returns the sum after them.
+template <FillRule Rule, bool Antialias>
+float ReadCovers(float* delta, uint16_t* covers, int from, int to, float acc) {
+    constexpr int kUnroll = 8;
+    int x = from;
+    for (; x + kUnroll <= to; x += kUnroll)
+#pragma GCC unroll 8
+        for (int i = x; i < x + kUnroll; ++i) {
+            acc += delta[i];
+            delta[i] = 0;
+            covers[i] = static_cast<uint16_t>(CoverAs<Rule, Antialias>(acc));
+        }
+    for (; x < to; ++x) {
+        acc += delta[x];
+        delta[x] = 0;
+        covers[x] = static_cast<uint16_t>(CoverAs<Rule, Antialias>(acc));
+    }
+    return acc;
+}
+
 }  // namespace
 
 // One style in the pass (a stroke, a one-colour shape). Its cells need no
@@ -244,24 +280,15 @@ void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule,
         while (!word) word = ~marks[++w];
         return (w << 6) + std::countr_zero(word);
     };
+    const auto readCovers = rule == FillRule::NonZero ? (antialias ? &ReadCovers<FillRule::NonZero, true>
+                                                                   : &ReadCovers<FillRule::NonZero, false>)
+                                                      : (antialias ? &ReadCovers<FillRule::EvenOdd, true>
+                                                                   : &ReadCovers<FillRule::EvenOdd, false>);
     float acc = 0;
     for (int b = nextMarked(firstBlock); b <= lastBlock;) {
         const int e = nextUnmarked(b);
         const int from = x0 + (b << kBlockShift), to = std::min(x0 + (e << kBlockShift), clip_.X1);
-        // A block at a time: the count of steps is what varies, not where
-        // each block ends.
-        int x = from;
-        for (; x + (1 << kBlockShift) <= to; x += 1 << kBlockShift)
-            for (int i = x; i < x + (1 << kBlockShift); ++i) {
-                acc += delta[i];
-                delta[i] = 0;
-                covers[i] = static_cast<uint16_t>(CoverOf(acc, rule, antialias));
-            }
-        for (; x < to; ++x) {
-            acc += delta[x];
-            delta[x] = 0;
-            covers[x] = static_cast<uint16_t>(CoverOf(acc, rule, antialias));
-        }
+        acc = readCovers(delta, covers, from, to, acc);
         // Empty pixels at the ends blend to nothing: cheaper to pass them on
         // than to look for them.
         sink.Run(y, from, 1, covers + from, to - from);
