@@ -96,6 +96,7 @@ private:
         }
         if (a == 0.0f && b == 0.0f) return;
         row.push_back({x, styleLeft, styleRight, a, b});
+        ++cellCount_;
     }
     void SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
     void SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
