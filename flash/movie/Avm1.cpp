@@ -309,6 +309,26 @@ Value Avm1::CallMethod(const Value& obj, const std::string& name, const std::vec
     auto target = obj.Clip.lock();
     Clip* clip = target ? target->AsClip() : nullptr;
     if (!clip) return {};
+    // Clips made and removed by scripts; script depths count from 0 where
+    // the timeline's end.
+    auto scriptDepth = [&](const Value& d) {
+        const double n = d.ToNumber(Version());
+        return std::isfinite(n) ? static_cast<int>(std::clamp(n, -1.0, 1048575.0)) + Clip::kScriptDepths : -1;
+    };
+    if (key == "duplicatemovieclip") {
+        if (!clip->Parent) return {};
+        return Value::Of(clip->Parent->Duplicate(*clip, arg(0).ToString(Version()), scriptDepth(arg(1))));
+    }
+    if (key == "attachmovie") {
+        const uint16_t id = movie_.Definition().FindExport(arg(0).ToString(Version()));
+        if (!id) return {};
+        return Value::Of(clip->Attach(id, arg(1).ToString(Version()), scriptDepth(arg(2))));
+    }
+    if (key == "removemovieclip") {
+        if (clip->Parent) clip->Parent->RemoveScripted(*clip);
+        return {};
+    }
+    if (key == "getdepth") return Value::Num(clip->Depth - Clip::kScriptDepths);
     if (key == "play") clip->SetPlaying(true);
     else if (key == "stop") clip->SetPlaying(false);
     else if (key == "gotoandplay") GotoFrame(*clip, arg(0), true);
@@ -716,6 +736,18 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
             const Value callee = GetVariable(name, scope);
             if (callee.Type == Value::Type::Function) Push(Invoke(*callee.Function, {}, args));
             else Push(CallMethod(Value::Of(scope.shared_from_this()), name, args));
+            break;
+        }
+        case 0x24: {  // cloneSprite: duplicateMovieClip(source, name, depth)
+            const Value depth = Pop();
+            const std::string name = Pop().ToString(v);
+            const auto source = Resolve(Pop().ToString(v), scope);
+            if (source) CallMethod(Value::Of(source), "duplicateMovieClip", {Value::Str(name), depth});
+            break;
+        }
+        case 0x25: {  // removeSprite
+            const auto target = Resolve(Pop().ToString(v), scope);
+            if (target && target->Parent) target->Parent->RemoveScripted(*target);
             break;
         }
         case 0x3E:  // return

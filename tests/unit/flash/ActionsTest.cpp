@@ -180,6 +180,46 @@ TEST(Actions, ScriptFunctionsRunWhenCalledAndReturnTheirValues) {
     }
 }
 
+TEST(Actions, ScriptsMakeAndRemoveClipsThatTheTimelineLeavesAlone) {
+    SwfWriter w(MovieHeader{.Version = 6});
+    Square(w, 1);
+    TagList sprite;
+    Place(sprite, {.Depth = 1, .Character = 1});
+    sprite.ShowFrame().ShowFrame().End();
+    w.DefineSprite(2, sprite);
+    w.ExportAssets(2, "thing");
+    Place(w, {.Depth = 1, .Character = 2, .Matrix = MatrixSpec{.Tx = 200}, .Name = std::string("kid")});
+    // duplicateMovieClip("kid", "copy", 3); this.attachMovie("thing", "fresh", 4); removeMovieClip("kid")
+    ActionWriter first;
+    first.Push("kid").Push("copy").PushInt(3).Op(0x24);
+    first.PushInt(4).Push("fresh").Push("thing").PushInt(3).Push("this").Op(0x1C).Push("attachMovie").Op(0x52).Op(0x17);
+    first.Push("kid").Op(0x25);
+    w.DoAction(first.End());
+    w.ShowFrame();
+    w.DoAction(ActionWriter().Push("copy").Op(0x25).End());  // removeMovieClip("copy")
+    w.ShowFrame();
+    w.ShowFrame();
+    w.End();
+
+    Movie m(LoadMovie(w));
+    auto& root = m.Root();
+    ASSERT_TRUE(root.ChildNamed("kid"));  // the timeline's own stays
+    auto copy = root.ChildNamed("copy");
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->Depth, movie::Clip::kScriptDepths + 3);
+    EXPECT_EQ(copy->Matrix.Tx, 200);
+    auto fresh = root.ChildNamed("fresh");
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(fresh->Depth, movie::Clip::kScriptDepths + 4);
+
+    m.Tick();
+    EXPECT_FALSE(root.ChildNamed("copy"));
+    m.Tick();
+    m.GotoFrame(1, false);  // back: the timeline rebuilds, the script's clip stays as it is
+    EXPECT_EQ(root.ChildNamed("fresh"), fresh);
+    EXPECT_TRUE(root.ChildNamed("kid"));
+}
+
 TEST(Actions, PropertiesOfClips) {
     // Root's _totalframes into t; kid's _currentframe into c; kid._x = 12.
     ActionWriter a;
