@@ -1,8 +1,13 @@
 // The root timeline's frame numbers as the control reports them, the
 // display list through placements, removals, sprites and gotos.
+#include "flash/movie/StageRenderer.h"
+#include "platform/File.h"
+#include "tests/support/TempDir.h"
 #include "tests/unit/flash/FlashTestMovies.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace qb::test {
 namespace {
@@ -157,6 +162,30 @@ TEST(Timeline, UnplayableFilesAreRefused) {
     EXPECT_EQ(movie::MovieDef::Load(Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, error), nullptr);
     EXPECT_EQ(error, swf::LoadError::NotAMovie);
 }
+
+#ifndef _WIN32
+TEST(Timeline, AMovieWrittenByFfmpegShowsItsJpegFrames) {
+    // Another program's idea of a movie: a JPEG bitmap and a shape filled
+    // with it each frame, and a frame count left at 0 in the header.
+    TempDir dir;
+    const std::string path = dir.File("elsewhere.swf");
+    const std::string command =
+        "ffmpeg -hide_banner -loglevel error -y -f lavfi -i color=c=red:s=64x48:r=12:d=1 "
+        "-vf drawbox=x=0:y=0:w=32:h=48:color=blue:t=fill -c:v mjpeg -q:v 2 '" + path + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "no ffmpeg here";
+    const auto bytes = ReadWholeFile(path);
+    ASSERT_TRUE(bytes);
+    const auto image = movie::RenderFrame(LoadMovie(*bytes), 5, 64, 48, render::Quality::High);
+    auto near = [](uint32_t got, uint32_t want) {
+        for (int shift = 0; shift < 24; shift += 8)
+            if (std::abs(static_cast<int>((got >> shift) & 0xFF) - static_cast<int>((want >> shift) & 0xFF)) > 12)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(near(image.Row(24)[10], 0xFF0000FFu)) << std::hex << image.Row(24)[10];  // blue on the left
+    EXPECT_TRUE(near(image.Row(24)[50], 0xFFFF0000u)) << std::hex << image.Row(24)[50];  // red on the right
+}
+#endif
 
 }  // namespace
 }  // namespace qb::test
