@@ -305,6 +305,26 @@ Value Avm1::CallMethod(const Value& obj, const std::string& name, const std::vec
         }
         return {};
     }
+    if (obj.Type == Value::Type::ColorObject) {
+        // The tint of the clip it holds: setRGB paints it one colour,
+        // keeping its alpha; getRGB reads the added colour back.
+        auto target = obj.Clip.lock();
+        if (!target) return {};
+        swf::ColorTransform& cx = target->Cx;
+        if (key == "setrgb") {
+            const double n = arg(0).ToNumber(Version());
+            const uint32_t rgb = std::isfinite(n) ? static_cast<uint32_t>(static_cast<int64_t>(n)) & 0xFFFFFF : 0;
+            cx.RMul = cx.GMul = cx.BMul = 0;
+            cx.RAdd = static_cast<int32_t>(rgb >> 16), cx.GAdd = static_cast<int32_t>(rgb >> 8 & 0xFF);
+            cx.BAdd = static_cast<int32_t>(rgb & 0xFF);
+            target->Scripted = true;
+            movie_.MarkDirty();
+        } else if (key == "getrgb") {
+            return Value::Num(static_cast<double>((std::clamp(cx.RAdd, 0, 255) << 16) | (std::clamp(cx.GAdd, 0, 255) << 8) |
+                                                  std::clamp(cx.BAdd, 0, 255)));
+        }
+        return {};
+    }
     if (obj.Type != Value::Type::Clip) return {};
     auto target = obj.Clip.lock();
     Clip* clip = target ? target->AsClip() : nullptr;
@@ -736,6 +756,25 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
             const Value callee = GetVariable(name, scope);
             if (callee.Type == Value::Type::Function) Push(Invoke(*callee.Function, {}, args));
             else Push(CallMethod(Value::Of(scope.shared_from_this()), name, args));
+            break;
+        }
+        case 0x40: {  // new: only Color objects are made here
+            const std::string name = Pop().ToString(v);
+            const double n = num(Pop());
+            std::vector<Value> args;
+            for (int i = 0; i < n && i < 256 && !stack_.empty(); ++i) args.push_back(Pop());
+            Value made;
+            if (Lower(name) == "color" && !args.empty()) {
+                // The clip given as itself or by its path.
+                const Value& which = args[0];
+                std::shared_ptr<DisplayObject> target =
+                    which.Type == Value::Type::Clip ? which.Clip.lock() : Resolve(which.ToString(v), scope);
+                if (target) {
+                    made.Type = Value::Type::ColorObject;
+                    made.Clip = target;
+                }
+            }
+            Push(std::move(made));
             break;
         }
         case 0x24: {  // cloneSprite: duplicateMovieClip(source, name, depth)

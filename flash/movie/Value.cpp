@@ -52,7 +52,8 @@ std::string Value::ToString(int version) const {
             auto obj = Clip.lock();
             return obj ? obj->Path() : "";
         }
-        case Type::MathObject: return "[object Object]";
+        case Type::MathObject:
+        case Type::ColorObject: return "[object Object]";
         case Type::Function: return "[type Function]";
     }
     return "";
@@ -70,7 +71,8 @@ bool Value::ToBool(int version) const {
             }
         case Type::Clip: return !Clip.expired();
         case Type::MathObject:
-        case Type::Function: return true;
+        case Type::Function:
+        case Type::ColorObject: return true;
         default: return false;
     }
 }

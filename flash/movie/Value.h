@@ -11,7 +11,8 @@ struct ScriptFunction;
 // A script value. Clips are held weakly: a clip removed from the stage while
 // a script still refers to it reads as undefined.
 struct Value {
-    enum class Type : uint8_t { Undefined, Null, Bool, Number, String, Clip, MathObject, Function };
+    // ColorObject: `new Color(clip)`, which tints the clip it holds in Clip.
+    enum class Type : uint8_t { Undefined, Null, Bool, Number, String, Clip, MathObject, Function, ColorObject };
     Value::Type Type = Type::Undefined;
     double Number = 0;
     bool Bool = false;

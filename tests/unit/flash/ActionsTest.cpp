@@ -220,6 +220,22 @@ TEST(Actions, ScriptsMakeAndRemoveClipsThatTheTimelineLeavesAlone) {
     EXPECT_TRUE(root.ChildNamed("kid"));
 }
 
+TEST(Actions, ColorObjectsTintTheirClip) {
+    // c = new Color("kid"); c.setRGB(0x336699); rgb = c.getRGB();
+    ActionWriter a;
+    a.Push("c").Push("kid").PushInt(1).Push("Color").Op(0x40).Op(0x1D);
+    a.PushInt(0x336699).PushInt(1).Push("c").Op(0x1C).Push("setRGB").Op(0x52).Op(0x17);
+    a.Push("rgb").PushInt(0).Push("c").Op(0x1C).Push("getRGB").Op(0x52).Op(0x1D);
+    Movie m(LoadMovie(WithScript(a)));
+    const swf::ColorTransform& cx = Kid(m).Cx;
+    EXPECT_EQ(cx.RMul, 0);
+    EXPECT_EQ(cx.RAdd, 0x33);
+    EXPECT_EQ(cx.GAdd, 0x66);
+    EXPECT_EQ(cx.BAdd, 0x99);
+    EXPECT_EQ(cx.AMul, 256);
+    EXPECT_EQ(m.Root().Variables().at("rgb").Number, 0x336699);
+}
+
 TEST(Actions, PropertiesOfClips) {
     // Root's _totalframes into t; kid's _currentframe into c; kid._x = 12.
     ActionWriter a;
