@@ -1,5 +1,7 @@
 #include "flash/movie/StageRenderer.h"
 
+#include "flash/movie/FieldText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,19 +16,26 @@ swf::Matrix ShowAllMatrix(const swf::Rect& frame, int width, int height) {
 }
 
 render::Image RenderFrame(const std::shared_ptr<const MovieDef>& def, int frame, int width, int height,
-                          render::Quality quality) {
+                          render::Quality quality, std::shared_ptr<const FontHost> fonts) {
     Movie movie(def);
     for (int i = 0; i < frame; ++i) movie.Tick();
     render::Image image;
     image.Resize(width, height);
-    StageRenderer(quality).Render(movie, image);
+    StageRenderer(quality, std::move(fonts)).Render(movie, image);
     return image;
 }
 
 bool StageRenderer::OverBudget() const { return drawer_->Work() > kMaxWorkPerFrame; }
 
 void StageRenderer::Render(const Movie& movie, render::Image& target, std::optional<swf::Rgba> background) {
+    if (def_ != &movie.Definition()) {
+        // Another movie: what was kept for the last one may share its addresses.
+        morphs_.clear();
+        texts_.clear();
+        textEdges_ = 0;
+    }
     def_ = &movie.Definition();
+    movie_ = &movie;
     target_ = &target;
     if (!drawer_ || drawerQuality_ != quality_) {
         drawer_ = std::make_unique<render::ShapeDrawer>(quality_, [this](uint16_t id) { return def_->FindBitmap(id); });
@@ -35,6 +44,7 @@ void StageRenderer::Render(const Movie& movie, render::Image& target, std::optio
     }
     drawer_->ResetWork();
     if (morphs_.size() > 512) morphs_.clear();
+    if (texts_.size() > 64 || textEdges_ > kMaxTextEdgesKept) texts_.clear(), textEdges_ = 0;
 
     const swf::Rgba bg = background.value_or(def_->Background());
     std::fill(target.Pixels.begin(), target.Pixels.end(), render::pixel::Premultiply(bg.R, bg.G, bg.B, 255));
@@ -51,6 +61,26 @@ const swf::ShapeDef* StageRenderer::ShapeOf(const DisplayObject& obj) {
         const auto key = std::make_pair(obj.Char->Morph.get(), obj.Ratio);
         auto it = morphs_.find(key);
         if (it == morphs_.end()) it = morphs_.emplace(key, obj.Char->Morph->At(obj.Ratio)).first;
+        return &it->second;
+    }
+    if (obj.Char->Kind == Character::Kind::Text) {
+        auto key = std::make_pair(static_cast<const void*>(obj.Char->Text.get()), std::string());
+        auto it = texts_.find(key);
+        if (it == texts_.end()) {
+            it = texts_.emplace(std::move(key), BuildStaticText(*obj.Char->Text, &glyphs_)).first;
+            textEdges_ += it->second.Edges.size();
+        }
+        return &it->second;
+    }
+    if (obj.Char->Kind == Character::Kind::EditText) {
+        const EditTextDef& field = *obj.Char->EditText;
+        auto key = std::make_pair(static_cast<const void*>(&field), FieldText(obj, field, *movie_));
+        auto it = texts_.find(key);
+        if (it == texts_.end()) {
+            swf::ShapeDef shape = BuildEditText(field, key.second, movie_->Version() >= 6, &glyphs_);
+            textEdges_ += shape.Edges.size();
+            it = texts_.emplace(std::move(key), std::move(shape)).first;
+        }
         return &it->second;
     }
     return nullptr;
