@@ -21,4 +21,6 @@ if(WIN32)
   # The movies' sound through the system: MP3 codec and wave output.
   qb_add_test(test_flash_sound_win unit/flash/SystemAudioTest.cpp LIBS qb_flash_control qb_testsupport)
   target_compile_definitions(test_flash_sound_win PRIVATE QB_SOUND_FIXTURES="Z:${PROJECT_SOURCE_DIR}/tests/fixtures/sound")
+  # Text in device fonts through the system's fonts.
+  qb_add_test(test_flash_fonts_win unit/flash/SystemFontsTest.cpp LIBS qb_flash_control)
 endif()
