@@ -97,12 +97,19 @@ FontSpec BlockFont(const std::string& name) {
         GlyphSpec g;
         g.Code = static_cast<char16_t>(b.Code);
         g.Advance = 6 * kCell;
+        // A rectangle for each run of squares in a row.
         for (int row = 0; row < 7; ++row)
-            for (int col = 0; col < 5; ++col)
-                if (b.Rows[row][col] == '#') {
-                    const int32_t x = col * kCell, y = (row - 7) * kCell;
-                    g.Outline.Rect(x, y, x + kCell, y + kCell, 1);
+            for (int col = 0; col < 5;) {
+                if (b.Rows[row][col] != '#') {
+                    ++col;
+                    continue;
                 }
+                int end = col;
+                while (end < 5 && b.Rows[row][end] == '#') ++end;
+                const int32_t y = (row - 7) * kCell;
+                g.Outline.Rect(col * kCell, y, end * kCell, y + kCell, 1);
+                col = end;
+            }
         font.Glyphs.push_back(std::move(g));
     }
     return font;
