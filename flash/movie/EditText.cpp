@@ -61,7 +61,7 @@ public:
             const int i = embedded_->IndexOf(c);
             if (i < 0) return;
             const double k = h / embedded_->EmSize;
-            out.Add(embedded_->Glyphs[i], {k, 0, 0, k, x, y}, style, group);
+            out.Add(embedded_->Glyphs[i], {k, 0, 0, k, x, y}, style, group, true);
         } else if (const HostGlyph* g = host_ ? host_->Find(face_, c) : nullptr) {
             const double k = h / FontHost::kEm;
             out.Add(g->Outline, {k, 0, 0, k, x, y}, style, group);
@@ -89,7 +89,7 @@ void AddBorder(GlyphShape& out, const swf::Rect& b) {
         e.X0 = xs[i], e.Y0 = ys[i], e.X1 = xs[(i + 1) % 4], e.Y1 = ys[(i + 1) % 4];
         e.FillRight = fill;  // clockwise with y down: the inside is on the right
         e.Line = line;
-        out.AddEdge(e);
+        out.AddBackdrop(e);
     }
 }
 
@@ -146,7 +146,7 @@ std::u32string ShownText(const EditTextDef& field, std::string_view text, bool u
     return t;
 }
 
-swf::ShapeDef BuildEditText(const EditTextDef& field, std::string_view text, bool utf8, HostGlyphCache* host) {
+TextShape BuildEditText(const EditTextDef& field, std::string_view text, bool utf8, HostGlyphCache* host) {
     GlyphShape out;
     if (field.Border) AddBorder(out, field.Bounds);
     const FieldFont font(field, host);

@@ -1,5 +1,6 @@
 #pragma once
 #include "flash/movie/FontHost.h"
+#include "flash/movie/GlyphShape.h"
 #include "flash/movie/Text.h"
 #include "flash/movie/TextLayout.h"
 #include "flash/swf/Shape.h"
@@ -42,6 +43,6 @@ std::u32string ShownText(const EditTextDef& field, std::string_view text, bool u
 // The field showing `text` as one shape: its background and border, then
 // the lines that fit its height. Glyphs come from the embedded font when
 // the field uses its outlines, from `host` otherwise (none: no text).
-swf::ShapeDef BuildEditText(const EditTextDef& field, std::string_view text, bool utf8, HostGlyphCache* host);
+TextShape BuildEditText(const EditTextDef& field, std::string_view text, bool utf8, HostGlyphCache* host);
 
 }  // namespace qb::movie

@@ -17,8 +17,11 @@ uint32_t GlyphShape::Style(swf::Rgba c) {
     return it->second;
 }
 
-void GlyphShape::Add(const swf::ShapeDef& glyph, const swf::Matrix& m, uint32_t style, uint16_t group) {
+void GlyphShape::Add(const swf::ShapeDef& glyph, const swf::Matrix& m, uint32_t style, uint16_t group, bool kept) {
     if (shape_.Edges.size() + glyph.Edges.size() > kMaxEdges) return;
+    if (glyph.Edges.empty()) return;
+    allKept_ = allKept_ && kept;
+    double size = 0;
     auto put = [&](int32_t& x, int32_t& y) {
         double tx, ty;
         m.Apply(x, y, tx, ty);
@@ -26,6 +29,7 @@ void GlyphShape::Add(const swf::ShapeDef& glyph, const swf::Matrix& m, uint32_t 
         y = static_cast<int32_t>(std::lround(std::clamp(ty, -1e9, 1e9)));
     };
     for (swf::Edge e : glyph.Edges) {
+        for (int32_t v : {e.X0, e.Y0, e.X1, e.Y1, e.CX, e.CY}) size = std::max(size, std::fabs(static_cast<double>(v)));
         put(e.X0, e.Y0);
         put(e.X1, e.Y1);
         put(e.CX, e.CY);
@@ -35,13 +39,15 @@ void GlyphShape::Add(const swf::ShapeDef& glyph, const swf::Matrix& m, uint32_t 
         e.Group = group;
         shape_.Edges.push_back(e);
     }
+    if (allKept_) glyphs_.push_back({&glyph, m, style, size});
 }
 
-void GlyphShape::AddEdge(const swf::Edge& e) {
-    if (shape_.Edges.size() < kMaxEdges) shape_.Edges.push_back(e);
+void GlyphShape::AddBackdrop(const swf::Edge& e) {
+    shape_.Edges.push_back(e);
+    backdrop_.Edges.push_back(e);
 }
 
-swf::ShapeDef GlyphShape::Finish() {
+TextShape GlyphShape::Finish() {
     if (!shape_.Edges.empty()) {
         swf::Rect b{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN};
         auto grow = [&b](int32_t px, int32_t py) {
@@ -58,7 +64,16 @@ swf::ShapeDef GlyphShape::Finish() {
     uint16_t groups = 1;
     for (const auto& e : shape_.Edges) groups = std::max<uint16_t>(groups, e.Group + 1);
     shape_.Groups = groups;
-    return std::move(shape_);
+    TextShape text;
+    if (!backdrop_.Edges.empty()) {
+        backdrop_.Fills = shape_.Fills;
+        backdrop_.Lines = shape_.Lines;
+        backdrop_.Bounds = shape_.Bounds;
+        text.Backdrop = std::move(backdrop_);
+    }
+    if (allKept_) text.Glyphs = std::move(glyphs_);
+    text.Outline = std::move(shape_);
+    return text;
 }
 
 }  // namespace qb::movie

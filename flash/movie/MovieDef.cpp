@@ -157,10 +157,12 @@ void MovieDef::Define(const swf::Tag& tag, int nesting) {
             Character c;
             if (text->NeedsHost()) {
                 c.Kind = Character::Kind::Text;
-                c.Text = std::move(text);
             } else {
-                c.Shape = std::make_shared<swf::ShapeDef>(BuildStaticText(*text, nullptr));
+                auto shape = std::make_shared<const TextShape>(BuildStaticText(*text, nullptr));
+                c.Shape = std::shared_ptr<const swf::ShapeDef>(shape, &shape->Outline);
+                c.StaticGlyphs = std::move(shape);
             }
+            c.Text = std::move(text);  // keeps the glyphs' fonts
             put(id, std::move(c));
             break;
         }

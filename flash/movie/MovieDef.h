@@ -63,6 +63,8 @@ struct Character {
     std::shared_ptr<const render::Image> Bitmap;
     std::shared_ptr<const ButtonDef> Button;
     std::shared_ptr<const StaticTextDef> Text;
+    // Static text in embedded fonts as its glyphs too (Shape is its outline).
+    std::shared_ptr<const TextShape> StaticGlyphs;
     std::shared_ptr<const EditTextDef> EditText;
 };
 

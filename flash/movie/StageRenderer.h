@@ -6,7 +6,9 @@
 #include "flash/render/Image.h"
 #include "flash/render/ShapeDrawer.h"
 
+#include <array>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -47,6 +49,11 @@ private:
                     const render::Mask* mask, int nesting);
     void DrawIntoMask(const DisplayObject& obj, const swf::Matrix& m, render::Mask& mask, int nesting);
     const swf::ShapeDef* ShapeOf(const DisplayObject& obj);
+    // The text an object shows, or null for other objects.
+    const TextShape* TextOf(const DisplayObject& obj);
+    // Whether a text is drawn at the same size as last frame (only moved):
+    // then its glyphs are drawn from kept coverage.
+    bool Steady(const DisplayObject& obj, const swf::Matrix& m);
     render::Mask* AcquireMask();
     bool OverBudget() const;
 
@@ -62,7 +69,9 @@ private:
     HostGlyphCache glyphs_;
     // Texts drawn from host glyphs or showing a variable, by definition and
     // text shown.
-    std::map<std::pair<const void*, std::string>, swf::ShapeDef> texts_;
+    std::map<std::pair<const void*, std::string>, TextShape> texts_;
+    std::unordered_map<const DisplayObject*, std::array<double, 4>> textScales_;
+    std::shared_ptr<const MovieDef> defHeld_;  // what the kept shapes point into stays
     size_t textEdges_ = 0;
     static constexpr size_t kMaxTextEdgesKept = size_t{4} << 20;
 };

@@ -50,14 +50,14 @@ StaticTextDef ReadStaticText(swf::Reader& r, int version, const FontTable& fonts
     return text;
 }
 
-swf::ShapeDef BuildStaticText(const StaticTextDef& text, HostGlyphCache* host) {
+TextShape BuildStaticText(const StaticTextDef& text, HostGlyphCache* host) {
     GlyphShape out;
     for (const auto& g : text.Glyphs) {
         const FontDef& font = *g.Font;
         if (font.HasOutlines()) {
             if (g.Index >= font.Glyphs.size()) continue;
             const double k = g.Height / font.EmSize;
-            out.Add(font.Glyphs[g.Index], text.Matrix * swf::Matrix{k, 0, 0, k, g.X, g.Y}, out.Style(g.Color));
+            out.Add(font.Glyphs[g.Index], text.Matrix * swf::Matrix{k, 0, 0, k, g.X, g.Y}, out.Style(g.Color), 0, true);
         } else if (host && g.Index < font.Codes.size()) {
             // The host's outline of the character the glyph stands for.
             const HostGlyph* hg = host->Find({font.Name, font.Bold, font.Italic}, font.Codes[g.Index]);

@@ -1,6 +1,7 @@
 #pragma once
 #include "flash/movie/Font.h"
 #include "flash/movie/FontHost.h"
+#include "flash/movie/GlyphShape.h"
 #include "flash/swf/Shape.h"
 
 #include <cstdint>
@@ -36,6 +37,6 @@ StaticTextDef ReadStaticText(swf::Reader& r, int version, const FontTable& fonts
 
 // The text as one shape; glyphs in device fonts come from `host` (none:
 // they are left out).
-swf::ShapeDef BuildStaticText(const StaticTextDef& text, HostGlyphCache* host);
+TextShape BuildStaticText(const StaticTextDef& text, HostGlyphCache* host);
 
 }  // namespace qb::movie

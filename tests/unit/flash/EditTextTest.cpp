@@ -113,7 +113,7 @@ TEST(EditText, FontLayoutAndCodesAreRead) {
 // The drawn shape of a field: its bounds tell where the glyphs went.
 swf::ShapeDef Build(const EditTextSpec& spec, const std::string& text, movie::HostGlyphCache* host = nullptr) {
     auto def = LoadMovie(FieldMovie(spec));
-    return movie::BuildEditText(FieldOf(*def), text, true, host);
+    return movie::BuildEditText(FieldOf(*def), text, true, host).Outline;
 }
 
 TEST(EditText, EmbeddedGlyphsFollowTheLayout) {
