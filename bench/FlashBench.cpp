@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <functional>
@@ -251,7 +252,9 @@ long ResidentKb() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string only = argc > 1 ? argv[1] : "";  // one movie by name, for profiling
+    // One movie by name, and a number of frames, for profiling.
+    const std::string only = argc > 1 ? argv[1] : "";
+    const int frames = argc > 2 ? std::max(1, std::atoi(argv[2])) : 150;
     const int width = 1920, height = 1080;
     render::Image image;
     image.Resize(width, height);
@@ -278,7 +281,7 @@ int main(int argc, char** argv) {
         // The two stages of a frame timed apart as well: the timeline's
         // advance (tags, scripts) and the drawing.
         std::vector<double> advance, draw;
-        const Stats s = Measure(150, [&] {
+        const Stats s = Measure(frames, [&] {
             const double t0 = NowMs();
             m.Tick();
             const double t1 = NowMs();
