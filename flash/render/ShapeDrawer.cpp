@@ -213,13 +213,17 @@ const GlyphCoverage& ShapeDrawer::Coverage(const GlyphKey& key) {
         styles = std::max({styles, e.FillLeft, e.FillRight});
     }
     if (!first) {
-        cov.Box = Bounds(x0 - 1, y0 - 1, x1 + 1, y1 + 1);
-        cov.Covers.assign(static_cast<size_t>(cov.Box.X1 - cov.Box.X0) * static_cast<size_t>(cov.Box.Y1 - cov.Box.Y0), 0);
+        const PixelRect box = Bounds(x0 - 1, y0 - 1, x1 + 1, y1 + 1);
+        // Rasterized with the box's corner at the origin: the rasterizer
+        // works on canvas pixels, which never go below zero.
+        cov.Box = {0, 0, box.X1 - box.X0, box.Y1 - box.Y0};
+        cov.Covers.assign(static_cast<size_t>(cov.Box.X1) * static_cast<size_t>(cov.Box.Y1), 0);
         raster_.Begin(cov.Box, styles + 1);
-        AddFills(key.Outline->Edges, m);
+        AddFills(key.Outline->Edges, swf::Matrix{1, 0, 0, 1, -static_cast<double>(box.X0), -static_cast<double>(box.Y0)} * m);
         CoverageSink sink(cov);
         raster_.Sweep(FillRule::EvenOdd, quality_ != Quality::Low, sink);
         work_ += raster_.CellCount();
+        cov.Box = box;
         cov.FindSpans();
     }
     keptCovers_ += cov.Covers.size() + 16;
