@@ -175,6 +175,10 @@ void Clip::Rebuild(int frame) {
     // Keep what is already there in the same form (a clip keeps playing
     // where it is), drop the rest, add what is missing.
     for (auto it = children_.begin(); it != children_.end();) {
+        if (it->first >= kScriptDepths) {
+            ++it;
+            continue;
+        }
         auto w = want.find(it->first);
         if (w != want.end() && w->second.Id == it->second->CharacterId) {
             Apply(*it->second, w->second.Props, false);
@@ -206,6 +210,38 @@ void Clip::FrameSound(const swf::Tag& tag) {
         movie_.StreamBlock(serial_, timeline_, tag.Body);
     } else if (tag.Code == swf::tags::StartSound || tag.Code == swf::tags::StartSound2) {
         movie_.PlaySoundTag(tag);
+    }
+}
+
+std::shared_ptr<DisplayObject> Clip::Attach(uint16_t id, const std::string& name, int depth) {
+    if (!movie_.MayPlace() || depth < kScriptDepths) return nullptr;
+    auto obj = Create(id, depth);
+    if (!obj) return nullptr;
+    obj->Name = name;
+    obj->Scripted = true;
+    children_[depth] = obj;
+    if (Clip* c = obj->AsClip()) c->Start();
+    movie_.MarkDirty();
+    return obj;
+}
+
+std::shared_ptr<DisplayObject> Clip::Duplicate(const DisplayObject& original, const std::string& name, int depth) {
+    const swf::Matrix matrix = original.Matrix;
+    const swf::ColorTransform cx = original.Cx;
+    const uint16_t ratio = original.Ratio;
+    const bool visible = original.Visible;
+    auto obj = Attach(original.CharacterId, name, depth);  // may replace `original` itself
+    if (!obj) return nullptr;
+    obj->Matrix = matrix, obj->Cx = cx, obj->Ratio = ratio, obj->Visible = visible;
+    return obj;
+}
+
+void Clip::RemoveScripted(const DisplayObject& child) {
+    if (child.Parent != this || child.Depth < kScriptDepths) return;
+    auto it = children_.find(child.Depth);
+    if (it != children_.end() && it->second.get() == &child) {
+        children_.erase(it);
+        movie_.MarkDirty();
     }
 }
 

@@ -39,6 +39,17 @@ public:
     // scripts run, the frames jumped over only place and remove.
     void Goto(int frame, bool play);
 
+    // Depths from here on belong to scripts: the timeline never places or
+    // removes anything there, and going back keeps it.
+    static constexpr int kScriptDepths = 16384;
+    // duplicateMovieClip: a copy of `original` (a child of this clip) at a
+    // script depth, with its matrix and colour; attachMovie: a new clip of a
+    // character. Either replaces what was at the depth. Null when refused.
+    std::shared_ptr<DisplayObject> Duplicate(const DisplayObject& original, const std::string& name, int depth);
+    std::shared_ptr<DisplayObject> Attach(uint16_t id, const std::string& name, int depth);
+    // removeMovieClip: only what scripts made goes.
+    void RemoveScripted(const DisplayObject& child);
+
     std::map<int, std::shared_ptr<DisplayObject>>& Children() { return children_; }
     const std::map<int, std::shared_ptr<DisplayObject>>& Children() const { return children_; }
     std::shared_ptr<DisplayObject> ChildNamed(const std::string& name) const;

@@ -96,7 +96,7 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
     // What the line does within one row, from x to xNext with height d
     // (signed by its direction).
-    auto piece = [&](std::vector<Cell>& row, float x, float xNext, float d) {
+    auto piece = [&](CellRow& row, float x, float xNext, float d) __attribute__((always_inline)) {
         const float xa = std::min(x, xNext), xb = std::max(x, xNext);
         const int ia = static_cast<int>(xa);
         const float xaFloor = static_cast<float>(ia);
@@ -132,7 +132,7 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
         for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
             Emit(row, xi, change(xi), change(xi + 1), styleLeft, styleRight);
     };
-    std::vector<Cell>* rows = rows_.data() - clip_.Y0;
+    CellRow* rows = rows_.data() - clip_.Y0;
     float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
     if (rowEnd - rowFirst == 1) {
         piece(rows[rowFirst], x, x1, (y1 - std::max(y0, static_cast<float>(rowFirst))) * dir);
@@ -159,10 +159,10 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     constexpr int kPrefetchRows = 4;
     for (int r = firstRow_; r <= lastRow_; ++r) {
         if (r + kPrefetchRows <= lastRow_) {
-            const std::vector<Cell>& ahead = rows_[static_cast<size_t>(r + kPrefetchRows)];
+            const CellRow& ahead = rows_[static_cast<size_t>(r + kPrefetchRows)];
             if (!ahead.empty()) sink.Prefetch(r + kPrefetchRows + clip_.Y0, ahead.front().X, ahead.back().X);
         }
-        std::vector<Cell>& row = rows_[static_cast<size_t>(r)];
+        CellRow& row = rows_[static_cast<size_t>(r)];
         if (!row.empty()) SweepRow(r + clip_.Y0, row, rule, antialias, sink);
     }
 }
@@ -255,7 +255,7 @@ float ReadCovers(float* delta, uint16_t* covers, int from, int to, float acc) {
 // the coverage holds and goes out as one span. So the work follows the
 // outline, and nothing depends on guessing how cells fall. Every cell
 // belongs to style 1, since lines keep the painted style on their left.
-void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
+void Rasterizer::SweepSingle(int y, const CellRow& row, FillRule rule, bool antialias, SpanSink& sink) {
     float* delta = dense_.data() - clip_.X0;  // by pixel; one to spare past the clip
     uint16_t* covers = run_.data() - clip_.X0;
     uint64_t* marks = blocks_.data();
@@ -313,7 +313,7 @@ void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule,
     for (int w = firstBlock >> 6; w <= lastBlock >> 6; ++w) marks[w] = 0;
 }
 
-void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
+void Rasterizer::SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink) {
     if (styleCount_ == 2) {
         SweepSingle(y, row, rule, antialias, sink);
         return;
@@ -344,8 +344,8 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
     };
     active_.clear();
     RunGatherer out{run_.data(), sink, y};
-    const Cell* c = row.data();
-    const Cell* end = c + row.size();
+    const Cell* c = row.begin();
+    const Cell* end = row.end();
     while (c != end) {
         const int x = c->X;
         for (; c != end && c->X == x; ++c) {
