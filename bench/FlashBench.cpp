@@ -5,6 +5,7 @@
 #include "flash/movie/Movie.h"
 #include "flash/movie/StageRenderer.h"
 #include "tests/support/MovieBuilder.h"
+#include "tests/support/TextBuilder.h"
 
 #include <algorithm>
 #include <chrono>
@@ -165,6 +166,51 @@ Bytes Lines(Random& rnd) {
     return w.Movie();
 }
 
+// Text: forty static texts of three lines and ten wrapped text fields in
+// an embedded font, some four thousand glyphs, drifting, the fields
+// breathing in size and a few texts turning.
+Bytes Text(Random& rnd) {
+    SwfWriter w(MovieHeader{.Version = 8, .FrameRate = 24});
+    w.SetBackgroundColor(0xFFFFFF);
+    DefineFont2(w, 1, BlockFont());
+    const char* kWords[] = {"QUICK", "BROWN", "FOX", "JUMPS", "OVER", "THE", "LAZY", "DOG", "0123", "456789", "TEXT"};
+    auto words = [&](size_t chars) {
+        std::string s;
+        while (s.size() < chars) s += std::string(kWords[rnd.Int(0, 10)]) + " ";
+        return s.substr(0, chars);
+    };
+    for (uint16_t id = 10; id < 50; ++id) {
+        const uint16_t height = static_cast<uint16_t>(rnd.Int(70, 140));
+        std::vector<TextRunSpec> runs;
+        for (int line = 0; line < 3; ++line)
+            runs.push_back(BlockRun(1, words(25), height, 0, static_cast<int16_t>(line * height * 5 / 4), rnd.Color(255)));
+        DefineText2(w, id, {0, 3000, -200, 400}, {}, runs);
+    }
+    for (uint16_t id = 50; id < 60; ++id)
+        DefineEditText(w, id, {.Bounds = {0, 2400, 0, 1400}, .WordWrap = true, .Multiline = true, .Border = id % 2 == 0,
+                               .UseOutlines = true, .Font = 1, .Height = 100, .Rgba = rnd.Color(255),
+                               .Text = words(110)});
+    std::vector<std::pair<int, int>> at;
+    for (int i = 0; i < 50; ++i) at.push_back({rnd.Int(0, 9000), rnd.Int(0, 7600)});
+    for (int f = 0; f < 48; ++f) {
+        const double t = f / 48.0 * 2 * std::numbers::pi;
+        for (uint16_t i = 0; i < 50; ++i) {
+            const auto [x, y] = at[i];
+            const bool field = i >= 40;
+            const double scale = field ? 1 + 0.15 * std::sin(t + i) : 1;
+            const double angle = i % 8 == 0 ? 0.3 * std::sin(t + i) : 0;
+            PlaceSpec p{.Depth = static_cast<uint16_t>(i + 1), .Move = f > 0,
+                        .Matrix = Spin(scale, angle, x + static_cast<int>(300 * std::cos(t + i)),
+                                       y + static_cast<int>(200 * std::sin(t * 2 + i)))};
+            if (f == 0) p.Character = static_cast<uint16_t>(10 + i);
+            Place(w, p);
+        }
+        w.ShowFrame();
+    }
+    w.End();
+    return w.Movie();
+}
+
 struct Stats {
     double Median, P95;
 };
@@ -221,7 +267,7 @@ int main(int argc, char** argv) {
 
     Random rnd;
     const std::pair<const char*, Bytes> movies[] = {
-        {"cartoon", Cartoon(rnd)}, {"gradients", Gradients(rnd)}, {"lines", Lines(rnd)}};
+        {"cartoon", Cartoon(rnd)}, {"gradients", Gradients(rnd)}, {"lines", Lines(rnd)}, {"text", Text(rnd)}};
     for (const auto& [name, bytes] : movies) {
         if (!only.empty() && only != name) continue;
         swf::LoadError error;

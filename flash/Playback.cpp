@@ -7,8 +7,9 @@
 
 namespace qb::flash {
 
-Playback::Playback(FrameReady onFrame, sound::AudioHost audio)
-    : onFrame_(std::move(onFrame)), audio_(std::move(audio)), mixer_(audio_.Mp3) {
+Playback::Playback(FrameReady onFrame, sound::AudioHost audio, std::shared_ptr<const movie::FontHost> fonts)
+    : onFrame_(std::move(onFrame)), renderer_(render::Quality::High, std::move(fonts)), audio_(std::move(audio)),
+      mixer_(audio_.Mp3) {
     thread_ = std::thread([this] { Run(); });
 }
 

@@ -31,7 +31,9 @@ public:
     // Called on the playback thread whenever a new picture is ready.
     using FrameReady = std::function<void()>;
 
-    explicit Playback(FrameReady onFrame = {}, sound::AudioHost audio = {});
+    // Text in device fonts is drawn with `fonts`.
+    explicit Playback(FrameReady onFrame = {}, sound::AudioHost audio = {},
+                      std::shared_ptr<const movie::FontHost> fonts = movie::FontFilesHost());
     ~Playback();
     Playback(const Playback&) = delete;
     Playback& operator=(const Playback&) = delete;

@@ -1,6 +1,7 @@
 #include "player/ShockwaveFlash.h"
 
 #include "player/SystemAudio.h"
+#include "player/SystemFonts.h"
 
 #include <cwctype>
 #include <vector>
@@ -53,7 +54,7 @@ TShockwaveFlash::TShockwaveFlash(HWND parent, int left, int top, int width, int 
                             parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     // The picture arrives from the playback thread; the window only repaints.
     playback_ = std::make_unique<flash::Playback>([hwnd = hwnd_] { InvalidateRect(hwnd, nullptr, FALSE); },
-                                                  SystemAudio());
+                                                  SystemAudio(), SystemFonts());
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));

@@ -84,35 +84,7 @@ int Avm1::PropertyIndex(const std::string& name) {
 }
 
 std::shared_ptr<DisplayObject> Avm1::Resolve(const std::string& path, Clip& base) const {
-    std::shared_ptr<DisplayObject> at = base.shared_from_this();
-    if (path.empty()) return at;
-    size_t i = 0;
-    if (path[0] == '/') {
-        at = movie_.Root().shared_from_this();
-        i = 1;
-    }
-    while (i < path.size() && at) {
-        size_t j = path.find_first_of("/.:", i);
-        if (j == std::string::npos) j = path.size();
-        std::string part = path.substr(i, j - i);
-        if (path.compare(i, 2, "..") == 0) {
-            part = "..";
-            j = i + 2;
-        }
-        const std::string key = Lower(part);
-        if (key.empty()) {
-        } else if (key == ".." || key == "_parent") {
-            at = at->Parent ? at->Parent->shared_from_this() : nullptr;
-        } else if (key == "_root" || key == "_level0") {
-            at = movie_.Root().shared_from_this();
-        } else if (key == "this") {
-        } else {
-            Clip* c = at->AsClip();
-            at = c ? c->ChildNamed(part) : nullptr;
-        }
-        i = j + (j < path.size() ? 1 : 0);
-    }
-    return at;
+    return ResolvePath(path, base, movie_.Root());
 }
 
 Value Avm1::GetVariable(const std::string& name, Clip& scope) {
@@ -241,6 +213,7 @@ void Avm1::SetMember(const Value& obj, const std::string& name, Value v) {
     if (Clip* clip = target->AsClip()) {
         auto& vars = clip->Variables();
         if (vars.size() < 10000 || vars.count(Lower(name))) vars[Lower(name)] = std::move(v);
+        if (movie_.Definition().HasBoundText()) movie_.MarkDirty();  // a field may show it
     }
 }
 

@@ -256,4 +256,37 @@ std::shared_ptr<DisplayObject> Clip::ChildNamed(const std::string& name) const {
     return nullptr;
 }
 
+std::shared_ptr<DisplayObject> ResolvePath(const std::string& path, Clip& base, Clip& root) {
+    std::shared_ptr<DisplayObject> at = base.shared_from_this();
+    if (path.empty()) return at;
+    size_t i = 0;
+    if (path[0] == '/') {
+        at = root.shared_from_this();
+        i = 1;
+    }
+    while (i < path.size() && at) {
+        size_t j = path.find_first_of("/.:", i);
+        if (j == std::string::npos) j = path.size();
+        std::string part = path.substr(i, j - i);
+        if (path.compare(i, 2, "..") == 0) {
+            part = "..";
+            j = i + 2;
+        }
+        std::string key = part;
+        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (key.empty()) {
+        } else if (key == ".." || key == "_parent") {
+            at = at->Parent ? at->Parent->shared_from_this() : nullptr;
+        } else if (key == "_root" || key == "_level0") {
+            at = root.shared_from_this();
+        } else if (key == "this") {
+        } else {
+            Clip* c = at->AsClip();
+            at = c ? c->ChildNamed(part) : nullptr;
+        }
+        i = j + (j < path.size() ? 1 : 0);
+    }
+    return at;
+}
+
 }  // namespace qb::movie

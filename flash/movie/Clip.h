@@ -55,6 +55,7 @@ public:
     std::shared_ptr<DisplayObject> ChildNamed(const std::string& name) const;
 
     std::unordered_map<std::string, Value>& Variables() { return variables_; }
+    const std::unordered_map<std::string, Value>& Variables() const { return variables_; }
 
 private:
     void RunFrame(int frame, bool scripts);
@@ -73,5 +74,9 @@ private:
     std::map<int, std::shared_ptr<DisplayObject>> children_;
     std::unordered_map<std::string, Value> variables_;
 };
+
+// The object a script's path names from `base`: "/a/b", "_root.a", "../b",
+// "this", "_parent"; null when there is none.
+std::shared_ptr<DisplayObject> ResolvePath(const std::string& path, Clip& base, Clip& root);
 
 }  // namespace qb::movie

@@ -140,15 +140,38 @@ void MovieDef::Define(const swf::Tag& tag, int nesting) {
         case swf::tags::DefineFont3: {
             const uint16_t id = r.U16();
             const int version = tag.Code == swf::tags::DefineFont ? 1 : tag.Code == swf::tags::DefineFont2 ? 2 : 3;
-            fonts_.insert_or_assign(id, ReadFont(r, version));
+            fonts_.insert_or_assign(id, std::make_shared<FontDef>(ReadFont(r, version)));
+            break;
+        }
+        case swf::tags::DefineFontInfo:
+        case swf::tags::DefineFontInfo2: {
+            auto it = fonts_.find(r.U16());
+            if (it != fonts_.end()) ReadFontInfo(r, tag.Code == swf::tags::DefineFontInfo2 ? 2 : 1, *it->second);
             break;
         }
         case swf::tags::DefineText:
         case swf::tags::DefineText2: {
             const uint16_t id = r.U16();
-            Character c;
-            c.Shape = std::make_shared<swf::ShapeDef>(
+            auto text = std::make_shared<StaticTextDef>(
                 ReadStaticText(r, tag.Code == swf::tags::DefineText2 ? 2 : 1, fonts_));
+            Character c;
+            if (text->NeedsHost()) {
+                c.Kind = Character::Kind::Text;
+            } else {
+                auto shape = std::make_shared<const TextShape>(BuildStaticText(*text, nullptr));
+                c.Shape = std::shared_ptr<const swf::ShapeDef>(shape, &shape->Outline);
+                c.StaticGlyphs = std::move(shape);
+            }
+            c.Text = std::move(text);  // keeps the glyphs' fonts
+            put(id, std::move(c));
+            break;
+        }
+        case swf::tags::DefineEditText: {
+            const uint16_t id = r.U16();
+            Character c;
+            c.Kind = Character::Kind::EditText;
+            c.EditText = std::make_shared<EditTextDef>(ReadEditText(r, fonts_));
+            boundText_ = boundText_ || !c.EditText->VariableName.empty();
             put(id, std::move(c));
             break;
         }

@@ -1,4 +1,5 @@
 #pragma once
+#include "flash/movie/EditText.h"
 #include "flash/movie/Text.h"
 #include "flash/render/Image.h"
 #include "flash/sound/SoundDef.h"
@@ -52,13 +53,19 @@ struct ButtonDef {
 };
 
 struct Character {
-    enum class Kind : uint8_t { Shape, Sprite, Morph, Bitmap, Button };
+    // Text: static text in a device font, drawn from the host's fonts
+    // (static text in embedded fonts is a Shape).
+    enum class Kind : uint8_t { Shape, Sprite, Morph, Bitmap, Button, Text, EditText };
     Character::Kind Kind = Kind::Shape;
     std::shared_ptr<const swf::ShapeDef> Shape;
     std::shared_ptr<const SpriteDef> Sprite;
     std::shared_ptr<const MorphDef> Morph;
     std::shared_ptr<const render::Image> Bitmap;
     std::shared_ptr<const ButtonDef> Button;
+    std::shared_ptr<const StaticTextDef> Text;
+    // Static text in embedded fonts as its glyphs too (Shape is its outline).
+    std::shared_ptr<const TextShape> StaticGlyphs;
+    std::shared_ptr<const EditTextDef> EditText;
 };
 
 // Everything a movie file defines, read once; shared by its players.
@@ -75,6 +82,9 @@ public:
     const sound::SoundDef* FindSound(uint16_t id) const;
     // The character exported (or bound to a class) under `name`, 0 when none.
     uint16_t FindExport(const std::string& name) const;
+    // Whether a text field shows a variable (setting variables then changes
+    // the picture).
+    bool HasBoundText() const { return boundText_; }
 
     // Ceilings that keep hostile movies bounded.
     static constexpr int kMaxSpriteNesting = 32;
@@ -88,13 +98,14 @@ private:
     Timeline root_;
     std::unordered_map<uint16_t, Character> dictionary_;
     std::vector<uint8_t> jpegTables_;
-    std::unordered_map<uint16_t, FontDef> fonts_;  // glyph outlines, for static text
+    FontTable fonts_;  // for the texts defined after them
     // Sounds apart from the other characters: a movie that reuses a sound's
     // id for a shape keeps both.
     std::unordered_map<uint16_t, sound::SoundDef> sounds_;
     std::unordered_map<std::string, uint16_t> exports_;
     swf::Rgba background_{255, 255, 255, 255};
     bool backgroundSet_ = false;
+    bool boundText_ = false;
     size_t bitmapPixels_ = 0;
 };
 

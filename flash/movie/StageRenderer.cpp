@@ -1,5 +1,7 @@
 #include "flash/movie/StageRenderer.h"
 
+#include "flash/movie/FieldText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,19 +16,29 @@ swf::Matrix ShowAllMatrix(const swf::Rect& frame, int width, int height) {
 }
 
 render::Image RenderFrame(const std::shared_ptr<const MovieDef>& def, int frame, int width, int height,
-                          render::Quality quality) {
+                          render::Quality quality, std::shared_ptr<const FontHost> fonts) {
     Movie movie(def);
     for (int i = 0; i < frame; ++i) movie.Tick();
     render::Image image;
     image.Resize(width, height);
-    StageRenderer(quality).Render(movie, image);
+    StageRenderer(quality, std::move(fonts)).Render(movie, image);
     return image;
 }
 
 bool StageRenderer::OverBudget() const { return drawer_->Work() > kMaxWorkPerFrame; }
 
 void StageRenderer::Render(const Movie& movie, render::Image& target, std::optional<swf::Rgba> background) {
+    if (defHeld_ != movie.DefinitionPtr()) {
+        // Another movie: what was kept for the last one goes with it.
+        morphs_.clear();
+        texts_.clear();
+        textEdges_ = 0;
+        textScales_.clear();
+        if (drawer_) drawer_->ForgetGlyphs();
+        defHeld_ = movie.DefinitionPtr();
+    }
     def_ = &movie.Definition();
+    movie_ = &movie;
     target_ = &target;
     if (!drawer_ || drawerQuality_ != quality_) {
         drawer_ = std::make_unique<render::ShapeDrawer>(quality_, [this](uint16_t id) { return def_->FindBitmap(id); });
@@ -35,6 +47,7 @@ void StageRenderer::Render(const Movie& movie, render::Image& target, std::optio
     }
     drawer_->ResetWork();
     if (morphs_.size() > 512) morphs_.clear();
+    if (texts_.size() > 64 || textEdges_ > kMaxTextEdgesKept) texts_.clear(), textEdges_ = 0;
 
     const swf::Rgba bg = background.value_or(def_->Background());
     std::fill(target.Pixels.begin(), target.Pixels.end(), render::pixel::Premultiply(bg.R, bg.G, bg.B, 255));
@@ -53,7 +66,38 @@ const swf::ShapeDef* StageRenderer::ShapeOf(const DisplayObject& obj) {
         if (it == morphs_.end()) it = morphs_.emplace(key, obj.Char->Morph->At(obj.Ratio)).first;
         return &it->second;
     }
+    if (const TextShape* text = TextOf(obj)) return &text->Outline;
     return nullptr;
+}
+
+const TextShape* StageRenderer::TextOf(const DisplayObject& obj) {
+    if (!obj.Char) return nullptr;
+    if (obj.Char->StaticGlyphs) return obj.Char->StaticGlyphs.get();
+    auto keep = [this](std::pair<const void*, std::string> key, auto build) {
+        auto it = texts_.find(key);
+        if (it == texts_.end()) {
+            it = texts_.emplace(std::move(key), build()).first;
+            textEdges_ += it->second.Outline.Edges.size();
+        }
+        return &it->second;
+    };
+    if (obj.Char->Kind == Character::Kind::Text)
+        return keep({obj.Char->Text.get(), std::string()}, [&] { return BuildStaticText(*obj.Char->Text, &glyphs_); });
+    if (obj.Char->Kind == Character::Kind::EditText) {
+        const EditTextDef& field = *obj.Char->EditText;
+        std::string shown = FieldText(obj, field, *movie_);
+        return keep({&field, shown}, [&] { return BuildEditText(field, shown, movie_->Version() >= 6, &glyphs_); });
+    }
+    return nullptr;
+}
+
+bool StageRenderer::Steady(const DisplayObject& obj, const swf::Matrix& m) {
+    if (textScales_.size() > 20000) textScales_.clear();
+    const std::array<double, 4> scale{m.A, m.B, m.C, m.D};
+    auto [it, added] = textScales_.try_emplace(&obj, scale);
+    const bool same = !added && it->second == scale;
+    it->second = scale;
+    return same;
 }
 
 render::Mask* StageRenderer::AcquireMask() {
@@ -110,7 +154,14 @@ void StageRenderer::DrawObject(const DisplayObject& obj, const swf::Matrix& m, c
                                const render::Mask* mask, int nesting) {
     if (nesting > 64) return;
     if (const swf::ShapeDef* shape = ShapeOf(obj)) {
-        drawer_->Draw(*shape, m, cx, *target_, {0, 0, target_->Width, target_->Height}, mask);
+        const render::PixelRect all{0, 0, target_->Width, target_->Height};
+        const TextShape* text = TextOf(obj);
+        if (text && !text->Glyphs.empty() && Steady(obj, m) && drawer_->GlyphsFit(text->Glyphs, m)) {
+            if (!text->Backdrop.Edges.empty()) drawer_->Draw(text->Backdrop, m, cx, *target_, all, mask);
+            drawer_->DrawGlyphs(text->Glyphs, text->Outline.Fills, m, cx, *target_, all, mask);
+            return;
+        }
+        drawer_->Draw(*shape, m, cx, *target_, all, mask);
         return;
     }
     if (const Clip* clip = const_cast<DisplayObject&>(obj).AsClip()) DrawChildren(*clip, m, cx, mask, nesting);

@@ -1,8 +1,11 @@
 #pragma once
+#include "flash/movie/Font.h"
+#include "flash/movie/FontHost.h"
+#include "flash/movie/GlyphShape.h"
 #include "flash/swf/Shape.h"
 
 #include <cstdint>
-#include <span>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -10,18 +13,30 @@ namespace qb::swf { class Reader; }
 
 namespace qb::movie {
 
-// The outlines of a font's glyphs, in units of an em square of `EmSize`.
-struct FontDef {
-    std::vector<swf::ShapeDef> Glyphs;
-    double EmSize = 1024;
+using FontTable = std::unordered_map<uint16_t, std::shared_ptr<FontDef>>;
+
+// Static text (DefineText, DefineText2): glyphs of fonts placed, sized and
+// coloured as its records say, under the text's own matrix.
+struct StaticTextDef {
+    struct Glyph {
+        const FontDef* Font;
+        uint32_t Index;
+        double X, Y, Height;  // twips, text space; Y the baseline
+        swf::Rgba Color;
+    };
+    swf::Matrix Matrix;
+    std::vector<std::shared_ptr<const FontDef>> Fonts;  // keeps the glyphs' fonts
+    std::vector<Glyph> Glyphs;
+
+    // Whether some glyph is in a device font (drawn from the host's fonts).
+    bool NeedsHost() const;
 };
 
-// Reads DefineFont (version 1) or DefineFont2/3 (2, 3) after the font id.
-FontDef ReadFont(swf::Reader& r, int version);
+// Reads the body after the character id.
+StaticTextDef ReadStaticText(swf::Reader& r, int version, const FontTable& fonts);
 
-// Static text (DefineText, DefineText2 after the id) drawn as one shape:
-// every glyph's outline placed, scaled and coloured as its text record says,
-// with the text's own matrix applied.
-swf::ShapeDef ReadStaticText(swf::Reader& r, int version, const std::unordered_map<uint16_t, FontDef>& fonts);
+// The text as one shape; glyphs in device fonts come from `host` (none:
+// they are left out).
+TextShape BuildStaticText(const StaticTextDef& text, HostGlyphCache* host);
 
 }  // namespace qb::movie

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace qb::render {
 namespace {
@@ -169,6 +170,107 @@ void ShapeDrawer::DrawMask(const swf::ShapeDef& shape, const swf::Matrix& m, Mas
         raster_.Sweep(rule, quality_ != Quality::Low, out);
         work_ += raster_.CellCount();
         begin = end;
+    }
+}
+
+size_t ShapeDrawer::GlyphKeyHash::operator()(const GlyphKey& k) const {
+    // Outlines sit a fixed stride apart and sizes repeat: mix every bit.
+    auto mix = [](uint64_t x) {
+        x ^= x >> 33, x *= 0xff51afd7ed558ccdULL, x ^= x >> 33, x *= 0xc4ceb9fe1a85ec53ULL;
+        return x ^ (x >> 33);
+    };
+    uint64_t a, d;
+    std::memcpy(&a, &k.A, sizeof a);
+    std::memcpy(&d, &k.D, sizeof d);
+    const uint64_t h = mix(reinterpret_cast<uintptr_t>(k.Outline) ^ mix(a ^ mix(d ^ static_cast<uint64_t>(k.PhaseX * kGlyphPhases + k.PhaseY))));
+    return static_cast<size_t>(h);
+}
+
+void ShapeDrawer::ForgetGlyphs() {
+    glyphs_.clear();
+    keptCovers_ = 0;
+}
+
+const GlyphCoverage& ShapeDrawer::Coverage(const GlyphKey& key) {
+    if (auto it = glyphs_.find(key); it != glyphs_.end()) return it->second;
+    if (keptCovers_ > kMaxKeptCovers) ForgetGlyphs();
+    GlyphCoverage cov;
+    const swf::Matrix m{key.A, 0, 0, key.D, static_cast<double>(key.PhaseX) / kGlyphPhases,
+                        static_cast<double>(key.PhaseY) / kGlyphPhases};
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    uint32_t styles = 1;
+    bool first = true;
+    auto grow = [&](int32_t px, int32_t py) {
+        double x, y;
+        m.Apply(px, py, x, y);
+        if (first) x0 = x1 = x, y0 = y1 = y, first = false;
+        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+    };
+    for (const swf::Edge& e : key.Outline->Edges) {
+        grow(e.X0, e.Y0);
+        grow(e.X1, e.Y1);
+        if (e.Curved) grow(e.CX, e.CY);
+        styles = std::max({styles, e.FillLeft, e.FillRight});
+    }
+    if (!first) {
+        const PixelRect box = Bounds(x0 - 1, y0 - 1, x1 + 1, y1 + 1);
+        // Rasterized with the box's corner at the origin: the rasterizer
+        // works on canvas pixels, which never go below zero.
+        cov.Box = {0, 0, box.X1 - box.X0, box.Y1 - box.Y0};
+        cov.Covers.assign(static_cast<size_t>(cov.Box.X1) * static_cast<size_t>(cov.Box.Y1), 0);
+        raster_.Begin(cov.Box, styles + 1);
+        AddFills(key.Outline->Edges, swf::Matrix{1, 0, 0, 1, -static_cast<double>(box.X0), -static_cast<double>(box.Y0)} * m);
+        CoverageSink sink(cov);
+        raster_.Sweep(FillRule::EvenOdd, quality_ != Quality::Low, sink);
+        work_ += raster_.CellCount();
+        cov.Box = box;
+        cov.FindSpans();
+    }
+    keptCovers_ += cov.Covers.size() + 16;
+    return glyphs_.emplace(key, std::move(cov)).first->second;
+}
+
+bool ShapeDrawer::GlyphsFit(std::span<const PlacedGlyph> glyphs, const swf::Matrix& m) {
+    for (const PlacedGlyph& g : glyphs) {
+        const swf::Matrix p = m * g.Place;
+        if (p.B != 0 || p.C != 0 || !std::isfinite(p.A) || !std::isfinite(p.D) ||
+            g.Size * std::max(std::fabs(p.A), std::fabs(p.D)) > kMaxGlyphPixels)
+            return false;
+    }
+    return true;
+}
+
+void ShapeDrawer::DrawGlyphs(std::span<const PlacedGlyph> glyphs, const std::vector<swf::FillStyle>& fills,
+                             const swf::Matrix& m, const swf::ColorTransform& cx, Image& target,
+                             const PixelRect& clipIn, const Mask* mask) {
+    PixelRect clip = clipIn.Intersect({0, 0, target.Width, target.Height});
+    if (mask) clip = clip.Intersect(mask->Bounds);
+    if (clip.Empty()) return;
+    paints_.resize(fills.size() + 1);
+    for (size_t i = 0; i < fills.size(); ++i) paints_[i + 1] = Paint::FromStyle(fills[i], m, cx, nullptr, quality_);
+    Compositor out(target, paints_, mask, scratch_);
+    for (const PlacedGlyph& g : glyphs) {
+        if (work_ > limit_) break;
+        if (!g.Outline || g.Style == 0 || g.Style >= paints_.size()) continue;
+        const swf::Matrix p = m * g.Place;
+        if (!std::isfinite(p.Tx) || !std::isfinite(p.Ty)) continue;
+        // The origin to the nearest step: whole pixels and a phase.
+        const double sx = std::round(std::clamp(p.Tx, -1e8, 1e8) * kGlyphPhases);
+        const double sy = std::round(std::clamp(p.Ty, -1e8, 1e8) * kGlyphPhases);
+        const double ox = std::floor(sx / kGlyphPhases), oy = std::floor(sy / kGlyphPhases);
+        const GlyphKey key{g.Outline, p.A, p.D, static_cast<int>(sx - ox * kGlyphPhases),
+                           static_cast<int>(sy - oy * kGlyphPhases)};
+        const GlyphCoverage& cov = Coverage(key);
+        const int ix = static_cast<int>(ox), iy = static_cast<int>(oy);
+        const int w = cov.Box.X1 - cov.Box.X0, x0 = ix + cov.Box.X0;
+        const int top = std::max(clip.Y0, iy + cov.Box.Y0), bottom = std::min(clip.Y1, iy + cov.Box.Y1);
+        for (int y = top; y < bottom; ++y) {
+            const size_t r = static_cast<size_t>(y - iy - cov.Box.Y0);
+            const int left = std::max(clip.X0, x0 + cov.Spans[r].first), right = std::min(clip.X1, x0 + cov.Spans[r].second);
+            if (left >= right) continue;
+            out.Run(y, left, g.Style, cov.Covers.data() + r * static_cast<size_t>(w) + (left - x0), right - left);
+            work_ += static_cast<size_t>(right - left) / 16 + 1;
+        }
     }
 }
 

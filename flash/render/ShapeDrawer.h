@@ -1,5 +1,6 @@
 #pragma once
 #include "flash/render/Compositor.h"
+#include "flash/render/GlyphCoverage.h"
 #include "flash/render/Image.h"
 #include "flash/render/Paint.h"
 #include "flash/render/Rasterizer.h"
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 namespace qb::render {
@@ -28,6 +30,25 @@ public:
     // the pixels touched; `mask` (may be null) hides what it does not cover.
     void Draw(const swf::ShapeDef& shape, const swf::Matrix& toPixels, const swf::ColorTransform& cx, Image& target,
               const PixelRect& clip, const Mask* mask);
+    // Whether DrawGlyphs takes these glyphs under this map: none turned,
+    // skewed or large (the text's whole outline draws those better).
+    static bool GlyphsFit(std::span<const PlacedGlyph> glyphs, const swf::Matrix& toPixels);
+    // Draws a text's glyphs (filling `fills`) from coverage kept between
+    // calls: each glyph is rasterized once per size and quarter-pixel
+    // offset, so text that only moves costs a copy of its pixels.
+    void DrawGlyphs(std::span<const PlacedGlyph> glyphs, const std::vector<swf::FillStyle>& fills,
+                    const swf::Matrix& toPixels, const swf::ColorTransform& cx, Image& target, const PixelRect& clip,
+                    const Mask* mask);
+    // Drops the kept glyph coverage (the outlines it was made from may go).
+    void ForgetGlyphs();
+
+    // Glyphs up to this many pixels from their origin are kept.
+    static constexpr double kMaxGlyphPixels = 64;
+    // Sub-pixel steps a glyph's origin is rounded to, across and down.
+    static constexpr int kGlyphPhases = 4;
+    // Covers kept at most before the glyphs are rasterized anew.
+    static constexpr size_t kMaxKeptCovers = size_t{4} << 20;
+
     // Adds the shape's filled area (never its strokes) to a mask.
     void DrawMask(const swf::ShapeDef& shape, const swf::Matrix& toPixels, Mask& mask, const PixelRect& clip);
 
@@ -41,6 +62,17 @@ public:
     static PixelRect DeviceBounds(const swf::ShapeDef& shape, const swf::Matrix& toPixels);
 
 private:
+    struct GlyphKey {
+        const swf::ShapeDef* Outline;
+        double A, D;
+        int PhaseX, PhaseY;
+        bool operator==(const GlyphKey&) const = default;
+    };
+    struct GlyphKeyHash {
+        size_t operator()(const GlyphKey& k) const;
+    };
+    const GlyphCoverage& Coverage(const GlyphKey& key);
+
     double Tolerance() const;
     void AddFills(std::span<const swf::Edge> edges, const swf::Matrix& m);
     void AddStrokes(std::span<const swf::Edge* const> edges, const swf::Matrix& m, double halfWidth);
@@ -56,6 +88,8 @@ private:
     size_t work_ = 0;
     size_t limit_ = SIZE_MAX;
     std::vector<Point> points_, polyline_;
+    std::unordered_map<GlyphKey, GlyphCoverage, GlyphKeyHash> glyphs_;
+    size_t keptCovers_ = 0;
 };
 
 }  // namespace qb::render

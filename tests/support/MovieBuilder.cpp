@@ -173,6 +173,54 @@ ShapeBuilder& ShapeBuilder::NewGroup() {
     return *this;
 }
 
+void ShapeBuilder::WriteRecords(BitWriter& b, const Group& group, unsigned fillBits, unsigned lineBits) const {
+    for (const Record& r : group.Records) {
+        switch (r.Kind) {
+            case Record::Kind::Styles:
+                b.WriteUnsigned(0, 1);
+                b.WriteUnsigned(0x0E, 5);  // line style, fill 1, fill 0
+                b.WriteUnsigned(static_cast<uint32_t>(r.A), fillBits);
+                b.WriteUnsigned(static_cast<uint32_t>(r.B), fillBits);
+                b.WriteUnsigned(static_cast<uint32_t>(r.C), lineBits);
+                break;
+            case Record::Kind::Move: {
+                b.WriteUnsigned(0, 1);
+                b.WriteUnsigned(0x01, 5);
+                const unsigned n = SBits({r.A, r.B});
+                b.WriteUnsigned(n, 5);
+                b.WriteSigned(r.A, n);
+                b.WriteSigned(r.B, n);
+                break;
+            }
+            case Record::Kind::Line: {
+                const unsigned n = std::max(2u, SBits({r.A, r.B}));
+                b.WriteUnsigned(0b11, 2);
+                b.WriteUnsigned(n - 2, 4);
+                b.WriteFlag(true);  // general line
+                b.WriteSigned(r.A, n);
+                b.WriteSigned(r.B, n);
+                break;
+            }
+            case Record::Kind::Curve: {
+                const unsigned n = std::max(2u, SBits({r.A, r.B, r.C, r.D}));
+                b.WriteUnsigned(0b10, 2);
+                b.WriteUnsigned(n - 2, 4);
+                for (int32_t v : {r.A, r.B, r.C, r.D}) b.WriteSigned(v, n);
+                break;
+            }
+        }
+    }
+}
+
+Bytes ShapeBuilder::Glyph() const {
+    BitWriter b;
+    b.WriteUnsigned(1, 4);  // one fill style (the text's colour), no lines
+    b.WriteUnsigned(0, 4);
+    WriteRecords(b, groups_.front(), 1, 0);
+    b.WriteUnsigned(0, 6);
+    return b.Take();
+}
+
 Bytes ShapeBuilder::Body(uint16_t id) const {
     ByteWriter w;
     const int32_t pad = maxLine_ / 2;
@@ -201,42 +249,7 @@ Bytes ShapeBuilder::Body(uint16_t id) const {
             b.WriteUnsigned(fillBits, 4);
             b.WriteUnsigned(lineBits, 4);
         }
-        for (const Record& r : group.Records) {
-            switch (r.Kind) {
-                case Record::Kind::Styles:
-                    b.WriteUnsigned(0, 1);
-                    b.WriteUnsigned(0x0E, 5);  // line style, fill 1, fill 0
-                    b.WriteUnsigned(static_cast<uint32_t>(r.A), fillBits);
-                    b.WriteUnsigned(static_cast<uint32_t>(r.B), fillBits);
-                    b.WriteUnsigned(static_cast<uint32_t>(r.C), lineBits);
-                    break;
-                case Record::Kind::Move: {
-                    b.WriteUnsigned(0, 1);
-                    b.WriteUnsigned(0x01, 5);
-                    const unsigned n = SBits({r.A, r.B});
-                    b.WriteUnsigned(n, 5);
-                    b.WriteSigned(r.A, n);
-                    b.WriteSigned(r.B, n);
-                    break;
-                }
-                case Record::Kind::Line: {
-                    const unsigned n = std::max(2u, SBits({r.A, r.B}));
-                    b.WriteUnsigned(0b11, 2);
-                    b.WriteUnsigned(n - 2, 4);
-                    b.WriteFlag(true);  // general line
-                    b.WriteSigned(r.A, n);
-                    b.WriteSigned(r.B, n);
-                    break;
-                }
-                case Record::Kind::Curve: {
-                    const unsigned n = std::max(2u, SBits({r.A, r.B, r.C, r.D}));
-                    b.WriteUnsigned(0b10, 2);
-                    b.WriteUnsigned(n - 2, 4);
-                    for (int32_t v : {r.A, r.B, r.C, r.D}) b.WriteSigned(v, n);
-                    break;
-                }
-            }
-        }
+        WriteRecords(b, group, fillBits, lineBits);
     }
     b.WriteUnsigned(0, 6);  // end of shape
     w.Append(b.Take());

@@ -10,6 +10,8 @@
 // on top of the tag writer. Colours are 0xRRGGBBAA here.
 namespace qb::test {
 
+class BitWriter;
+
 namespace tag {
 inline constexpr uint16_t PlaceObject2 = 26, RemoveObject2 = 28, DefineShape3 = 32, DefineBitsLossless2 = 36,
                           FrameLabel = 43, DefineMorphShape = 46, DefineShape4 = 83;
@@ -60,6 +62,9 @@ public:
 
     uint16_t TagCode() const { return shape4_ ? tag::DefineShape4 : tag::DefineShape3; }
     Bytes Body(uint16_t id) const;
+    // The outline alone as a font's glyph (a SHAPE record): draw it with
+    // fill style 1.
+    Bytes Glyph() const;
 
 private:
     struct Record {
@@ -71,6 +76,7 @@ private:
         std::vector<Record> Records;
     };
     uint32_t AddFill(Bytes style);
+    void WriteRecords(BitWriter& b, const Group& group, unsigned fillBits, unsigned lineBits) const;
     void Track(int32_t x, int32_t y);
 
     bool shape4_;

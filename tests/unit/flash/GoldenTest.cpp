@@ -7,6 +7,7 @@
 #include "flash/movie/StageRenderer.h"
 #include "flash/render/Png.h"
 #include "platform/File.h"
+#include "tests/support/TextBuilder.h"
 #include "tests/unit/flash/FlashTestMovies.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +178,61 @@ SwfWriter Bitmaps() {
     return w;
 }
 
+// Static text in an embedded font: sizes, colours, a rotated text.
+SwfWriter StaticText() {
+    SwfWriter w = Stage200();
+    DefineFont2(w, 1, BlockFont());
+    DefineText2(w, 2, {0, 4000, 0, 3000}, {},
+                {BlockRun(1, "HELLO", 480, 200, 700, kRed), BlockRun(1, "QUENBROOK 2026", 240, 200, 1100, kBlue),
+                 BlockRun(1, "SMALL PRINT 0123456789", 120, 200, 1400, 0x000000FF)});
+    DefineText2(w, 3, {0, 4000, 0, 3000}, {.A = 0.94, .B = -0.34, .C = 0.34, .D = 0.94, .Tx = 600, .Ty = 2700},
+                {BlockRun(1, "TURNED", 400, 0, 0, kGreen)});
+    Place(w, {.Depth = 1, .Character = 2});
+    Place(w, {.Depth = 2, .Character = 3});
+    // The first text again, scaled up and half transparent over the rest.
+    Place(w, {.Depth = 3, .Character = 2, .Matrix = MatrixSpec{.A = 1.6, .D = 1.6, .Tx = 1200, .Ty = 1000},
+              .Cx = CxformSpec{.AMul = 100}});
+    w.ShowFrame().End();
+    return w;
+}
+
+// Text fields in an embedded font: borders, alignment, wrapping, a
+// password, HTML, and one showing the variable a script set.
+SwfWriter TextFields() {
+    SwfWriter w = Stage200();
+    DefineFont2(w, 1, BlockFont());
+    const EditTextSpec base{.Border = true, .UseOutlines = true, .Font = 1, .Height = 240, .Rgba = 0x202020FF};
+    auto field = [&](uint16_t id, RectTwips bounds, std::string text, auto set) {
+        EditTextSpec e = base;
+        e.Bounds = bounds;
+        e.Text = std::move(text);
+        set(e);
+        DefineEditText(w, id, e);
+        Place(w, {.Depth = id, .Character = id});
+    };
+    auto align = [](uint8_t a) { return [a](EditTextSpec& e) { e.Layout = FieldLayoutSpec{.Align = a}; }; };
+    field(2, {200, 1900, 200, 600}, "LEFT", align(0));
+    field(3, {2100, 3800, 200, 600}, "RIGHT", align(1));
+    field(4, {200, 1900, 800, 2000}, "WRAPPED TEXT IN A CENTERED FIELD", [](EditTextSpec& e) {
+        e.Multiline = e.WordWrap = true;
+        e.Layout = FieldLayoutSpec{.Align = 2, .Leading = 40};
+    });
+    field(5, {2100, 3800, 800, 1200}, "SECRET", [](EditTextSpec& e) { e.Password = true; });
+    field(6, {2100, 3800, 1400, 2300}, "<p>HTML &amp; <b>TAGS</b></p><p>2ND LINE</p>", [](EditTextSpec& e) {
+        e.Border = false;
+        e.Html = e.Multiline = true;
+        e.Rgba = kBlue;
+    });
+    field(7, {200, 3800, 2300, 2800}, "INITIAL", [](EditTextSpec& e) {
+        e.Variable = "label";
+        e.Rgba = kRed;
+    });
+    w.ShowFrame();
+    w.DoAction(ActionWriter().Push("label").Push("SET BY SCRIPT").Op(0x1D).End());
+    w.ShowFrame().End();
+    return w;
+}
+
 struct GoldenCase {
     const char* Name;
     std::function<SwfWriter()> Make;
@@ -193,6 +249,8 @@ const std::vector<GoldenCase>& Cases() {
         {"masks", Masks, 0, 200, 150, Quality::High},
         {"sprites_color", SpritesAndColor, 3, 200, 150, Quality::High},
         {"bitmaps", Bitmaps, 0, 200, 150, Quality::High},
+        {"text_static", StaticText, 0, 400, 300, Quality::High},
+        {"text_fields", TextFields, 1, 400, 300, Quality::High},
     };
     return cases;
 }
