@@ -199,6 +199,7 @@ void MovieDef::Define(const swf::Tag& tag, int nesting) {
         case swf::tags::DefineBits:
         case swf::tags::DefineBitsJpeg2:
         case swf::tags::DefineBitsJpeg3:
+        case swf::tags::DefineBitsJpeg4:
         case swf::tags::DefineBitsLossless:
         case swf::tags::DefineBitsLossless2: {
             if (tag.Body.size() < 2) break;

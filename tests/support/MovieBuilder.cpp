@@ -268,6 +268,23 @@ void Remove(TagList& tags, uint16_t depth) { tags.Tag(tag::RemoveObject2, ByteWr
 
 void Label(TagList& tags, const std::string& name) { tags.Tag(tag::FrameLabel, ByteWriter().Text(name).Data()); }
 
+Bytes Deflate(std::span<const uint8_t> bytes) {
+    uLongf packed = compressBound(static_cast<uLong>(bytes.size()));
+    Bytes z(packed);
+    if (compress(z.data(), &packed, bytes.data(), static_cast<uLong>(bytes.size())) != Z_OK)
+        throw std::runtime_error("zlib compress failed");
+    z.resize(packed);
+    return z;
+}
+
+namespace {
+void LosslessTag(TagList& tags, uint16_t code, uint16_t id, int w, int h, const Bytes& argb) {
+    ByteWriter body;
+    body.U16(id).U8(5).U16(static_cast<uint16_t>(w)).U16(static_cast<uint16_t>(h)).Append(Deflate(argb));
+    tags.Tag(code, body.Data(), TagForm::Long);
+}
+}  // namespace
+
 void BitmapLossless2(TagList& tags, uint16_t id, int w, int h, const std::vector<uint32_t>& rgba) {
     Bytes argb;
     for (uint32_t c : rgba) {
@@ -275,14 +292,24 @@ void BitmapLossless2(TagList& tags, uint16_t id, int w, int h, const std::vector
         auto pm = [a](uint32_t v) { return static_cast<uint8_t>((v * a + 127) / 255); };
         argb.insert(argb.end(), {static_cast<uint8_t>(a), pm(c >> 24 & 0xFF), pm(c >> 16 & 0xFF), pm(c >> 8 & 0xFF)});
     }
-    uLongf packed = compressBound(static_cast<uLong>(argb.size()));
-    Bytes z(packed);
-    if (compress(z.data(), &packed, argb.data(), static_cast<uLong>(argb.size())) != Z_OK)
-        throw std::runtime_error("zlib compress failed");
-    z.resize(packed);
+    LosslessTag(tags, tag::DefineBitsLossless2, id, w, h, argb);
+}
+
+void BitmapLossless(TagList& tags, uint16_t id, int w, int h, const std::vector<uint32_t>& rgba) {
+    Bytes xrgb;
+    for (uint32_t c : rgba)
+        xrgb.insert(xrgb.end(), {0xFF, static_cast<uint8_t>(c >> 24), static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8)});
+    LosslessTag(tags, tag::DefineBitsLossless, id, w, h, xrgb);
+}
+
+void BitmapJpeg(TagList& tags, uint16_t code, uint16_t id, const Bytes& file, const Bytes& alpha) {
     ByteWriter body;
-    body.U16(id).U8(5).U16(static_cast<uint16_t>(w)).U16(static_cast<uint16_t>(h)).Append(z);
-    tags.Tag(tag::DefineBitsLossless2, body.Data(), TagForm::Long);
+    body.U16(id);
+    if (code == tag::DefineBitsJpeg3 || code == tag::DefineBitsJpeg4) body.U32(static_cast<uint32_t>(file.size()));
+    if (code == tag::DefineBitsJpeg4) body.U16(0x0100);  // deblocking strength 1.0
+    body.Append(file);
+    if (!alpha.empty()) body.Append(Deflate(alpha));
+    tags.Tag(code, body.Data(), TagForm::Long);
 }
 
 ActionWriter& ActionWriter::Op(uint8_t code) {

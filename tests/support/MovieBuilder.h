@@ -11,8 +11,10 @@
 namespace qb::test {
 
 namespace tag {
-inline constexpr uint16_t PlaceObject2 = 26, RemoveObject2 = 28, DefineShape3 = 32, DefineBitsLossless2 = 36,
-                          FrameLabel = 43, DefineMorphShape = 46, DefineShape4 = 83;
+inline constexpr uint16_t DefineBits = 6, JpegTables = 8, DefineBitsLossless = 20, DefineBitsJpeg2 = 21,
+                          PlaceObject2 = 26, RemoveObject2 = 28, DefineShape3 = 32, DefineButton2 = 34,
+                          DefineBitsJpeg3 = 35, DefineBitsLossless2 = 36, FrameLabel = 43, DefineMorphShape = 46,
+                          DoInitAction = 59, DefineShape4 = 83, DefineMorphShape2 = 84, DefineBitsJpeg4 = 90;
 }
 
 struct MatrixSpec {
@@ -100,6 +102,12 @@ void Remove(TagList& tags, uint16_t depth);
 void Label(TagList& tags, const std::string& name);
 // A bitmap of w x h straight-alpha 0xRRGGBBAA pixels.
 void BitmapLossless2(TagList& tags, uint16_t id, int w, int h, const std::vector<uint32_t>& rgba);
+// The same without alpha (true colour, 32 bits a pixel).
+void BitmapLossless(TagList& tags, uint16_t id, int w, int h, const std::vector<uint32_t>& rgba);
+// A picture file in one of the JPEG tags (DefineBits, 2, 3 or 4); for 3 and
+// 4 an alpha plane of one byte a pixel, packed here (empty: none).
+void BitmapJpeg(TagList& tags, uint16_t code, uint16_t id, const Bytes& file, const Bytes& alpha = {});
+Bytes Deflate(std::span<const uint8_t> bytes);
 
 // Assembles frame scripts.
 class ActionWriter {
