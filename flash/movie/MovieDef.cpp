@@ -71,6 +71,7 @@ void MovieDef::ReadTimeline(std::span<const uint8_t> tags, Timeline& out, int ne
             case swf::tags::RemoveObject:
             case swf::tags::RemoveObject2:
             case swf::tags::DoAction:
+            case swf::tags::DoInitAction:
             case swf::tags::StartSound:
             case swf::tags::StartSound2:
             case swf::tags::SoundStreamBlock:
