@@ -268,6 +268,28 @@ void Remove(TagList& tags, uint16_t depth) { tags.Tag(tag::RemoveObject2, ByteWr
 
 void Label(TagList& tags, const std::string& name) { tags.Tag(tag::FrameLabel, ByteWriter().Text(name).Data()); }
 
+void Button(TagList& tags, int version, uint16_t id, const std::vector<ButtonPart>& parts, const Bytes& scripts) {
+    ByteWriter records;
+    for (const ButtonPart& p : parts) {
+        const bool extras = version >= 2;
+        const uint8_t flags = static_cast<uint8_t>(p.States | (extras && !p.Filters.empty() ? 0x10 : 0) |
+                                                   (extras && p.Blend ? 0x20 : 0));
+        records.U8(flags).U16(p.Character).U16(p.Depth).Append(EncodeMatrix(p.Matrix));
+        if (!extras) continue;
+        records.Append(EncodeCxformWithAlpha(p.Cx)).Append(p.Filters);
+        if (p.Blend) records.U8(*p.Blend);
+    }
+    records.U8(0);
+    ByteWriter body;
+    body.U16(id);
+    if (version >= 2) {
+        // The offset counts from its own field; 0 when there are no scripts.
+        body.U8(0).U16(scripts.empty() ? 0 : static_cast<uint16_t>(2 + records.Size()));
+    }
+    body.Append(records.Data()).Append(scripts);
+    tags.Tag(version >= 2 ? tag::DefineButton2 : tag::DefineButton, body.Data(), TagForm::Long);
+}
+
 Bytes Deflate(std::span<const uint8_t> bytes) {
     uLongf packed = compressBound(static_cast<uLong>(bytes.size()));
     Bytes z(packed);

@@ -11,7 +11,7 @@
 namespace qb::test {
 
 namespace tag {
-inline constexpr uint16_t DefineBits = 6, JpegTables = 8, DefineBitsLossless = 20, DefineBitsJpeg2 = 21,
+inline constexpr uint16_t DefineBits = 6, DefineButton = 7, JpegTables = 8, DefineBitsLossless = 20, DefineBitsJpeg2 = 21,
                           PlaceObject2 = 26, RemoveObject2 = 28, DefineShape3 = 32, DefineButton2 = 34,
                           DefineBitsJpeg3 = 35, DefineBitsLossless2 = 36, FrameLabel = 43, DefineMorphShape = 46,
                           DoInitAction = 59, DefineShape4 = 83, DefineMorphShape2 = 84, DefineBitsJpeg4 = 90;
@@ -108,6 +108,21 @@ void BitmapLossless(TagList& tags, uint16_t id, int w, int h, const std::vector<
 // 4 an alpha plane of one byte a pixel, packed here (empty: none).
 void BitmapJpeg(TagList& tags, uint16_t code, uint16_t id, const Bytes& file, const Bytes& alpha = {});
 Bytes Deflate(std::span<const uint8_t> bytes);
+
+// One part of a button: the states it shows in (bits of up 1, over 2,
+// down 4, hit 8), what and where.
+struct ButtonPart {
+    uint8_t States = 0x01;
+    uint16_t Character = 0;
+    uint16_t Depth = 1;
+    MatrixSpec Matrix{};
+    CxformSpec Cx{};          // DefineButton2 only, as are the two below
+    Bytes Filters{};          // a whole filter list (count first), raw
+    std::optional<uint8_t> Blend{};
+};
+// DefineButton (version 1: `scripts` are its action bytes, closing 0
+// included) or DefineButton2 (`scripts` are its condition records, raw).
+void Button(TagList& tags, int version, uint16_t id, const std::vector<ButtonPart>& parts, const Bytes& scripts = {});
 
 // Assembles frame scripts.
 class ActionWriter {
