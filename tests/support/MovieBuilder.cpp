@@ -1,6 +1,7 @@
 #include "tests/support/MovieBuilder.h"
 
 #include "tests/support/BitWriter.h"
+#include "tests/support/ShapeRecords.h"
 
 #include <zlib.h>
 
@@ -15,22 +16,11 @@ namespace {
 
 int32_t Fixed(double v) { return static_cast<int32_t>(std::lround(v * 65536.0)); }
 
-unsigned SBits(std::initializer_list<int32_t> values) {
-    unsigned n = 1;
-    for (int32_t v : values) n = std::max(n, BitWriter::SignedBits(v));
-    return n;
-}
-
-ByteWriter& Rgba(ByteWriter& w, uint32_t c) {
-    return w.U8(static_cast<uint8_t>(c >> 24)).U8(static_cast<uint8_t>(c >> 16)).U8(static_cast<uint8_t>(c >> 8)).U8(
-        static_cast<uint8_t>(c));
-}
-
 Bytes GradientStyle(uint8_t type, const MatrixSpec& m, const GradientSpec& g) {
     ByteWriter w;
     w.U8(type).Append(EncodeMatrix(m));
     w.U8(static_cast<uint8_t>(g.Spread << 6 | g.Interpolation << 4 | (g.Stops.size() & 0x0F)));
-    for (const auto& [ratio, color] : g.Stops) Rgba(w.U8(ratio), color);
+    for (const auto& [ratio, color] : g.Stops) PutRgba(w.U8(ratio), color);
     if (type == 0x13) w.U16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(g.Focal * 256))));
     return w.Take();
 }
@@ -91,7 +81,7 @@ uint32_t ShapeBuilder::AddFill(Bytes style) {
 
 uint32_t ShapeBuilder::Solid(uint32_t rgba) {
     ByteWriter w;
-    Rgba(w.U8(0x00), rgba);
+    PutRgba(w.U8(0x00), rgba);
     return AddFill(w.Take());
 }
 
@@ -109,7 +99,7 @@ uint32_t ShapeBuilder::Line(uint16_t widthTwips, uint32_t rgba) {
     ByteWriter w;
     w.U16(widthTwips);
     if (shape4_) w.U8(0).U8(0);  // round caps and joins, no fill of its own
-    Rgba(w, rgba);
+    PutRgba(w, rgba);
     maxLine_ = std::max(maxLine_, widthTwips);
     groups_.back().Lines.push_back(w.Take());
     return static_cast<uint32_t>(groups_.back().Lines.size());
@@ -201,42 +191,7 @@ Bytes ShapeBuilder::Body(uint16_t id) const {
             b.WriteUnsigned(fillBits, 4);
             b.WriteUnsigned(lineBits, 4);
         }
-        for (const Record& r : group.Records) {
-            switch (r.Kind) {
-                case Record::Kind::Styles:
-                    b.WriteUnsigned(0, 1);
-                    b.WriteUnsigned(0x0E, 5);  // line style, fill 1, fill 0
-                    b.WriteUnsigned(static_cast<uint32_t>(r.A), fillBits);
-                    b.WriteUnsigned(static_cast<uint32_t>(r.B), fillBits);
-                    b.WriteUnsigned(static_cast<uint32_t>(r.C), lineBits);
-                    break;
-                case Record::Kind::Move: {
-                    b.WriteUnsigned(0, 1);
-                    b.WriteUnsigned(0x01, 5);
-                    const unsigned n = SBits({r.A, r.B});
-                    b.WriteUnsigned(n, 5);
-                    b.WriteSigned(r.A, n);
-                    b.WriteSigned(r.B, n);
-                    break;
-                }
-                case Record::Kind::Line: {
-                    const unsigned n = std::max(2u, SBits({r.A, r.B}));
-                    b.WriteUnsigned(0b11, 2);
-                    b.WriteUnsigned(n - 2, 4);
-                    b.WriteFlag(true);  // general line
-                    b.WriteSigned(r.A, n);
-                    b.WriteSigned(r.B, n);
-                    break;
-                }
-                case Record::Kind::Curve: {
-                    const unsigned n = std::max(2u, SBits({r.A, r.B, r.C, r.D}));
-                    b.WriteUnsigned(0b10, 2);
-                    b.WriteUnsigned(n - 2, 4);
-                    for (int32_t v : {r.A, r.B, r.C, r.D}) b.WriteSigned(v, n);
-                    break;
-                }
-            }
-        }
+        WriteShapeRecords(b, group.Records, fillBits, lineBits);
     }
     b.WriteUnsigned(0, 6);  // end of shape
     w.Append(b.Take());

@@ -1,4 +1,5 @@
 #pragma once
+#include "tests/support/ShapeRecords.h"
 #include "tests/support/SwfWriter.h"
 
 #include <cstdint>
@@ -64,10 +65,7 @@ public:
     Bytes Body(uint16_t id) const;
 
 private:
-    struct Record {
-        enum class Kind { Styles, Move, Line, Curve } Kind;
-        int32_t A = 0, B = 0, C = 0, D = 0;
-    };
+    using Record = ShapeRecord;
     struct Group {
         std::vector<Bytes> Fills, Lines;
         std::vector<Record> Records;
