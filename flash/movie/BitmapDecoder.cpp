@@ -132,10 +132,9 @@ std::shared_ptr<render::Image> Lossless(std::span<const uint8_t> body, bool with
     return img;
 }
 
-}  // namespace
 
-std::shared_ptr<render::Image> DecodeBitmap(uint16_t tagCode, std::span<const uint8_t> body,
-                                            std::span<const uint8_t> jpegTables, size_t maxPixels) {
+std::shared_ptr<render::Image> DecodeAny(uint16_t tagCode, std::span<const uint8_t> body,
+                                         std::span<const uint8_t> jpegTables, size_t maxPixels) {
     switch (tagCode) {
         case swf::tags::DefineBits:
             return Decode(JoinJpeg(jpegTables, body), maxPixels);
@@ -166,6 +165,16 @@ std::shared_ptr<render::Image> DecodeBitmap(uint16_t tagCode, std::span<const ui
         default:
             return nullptr;
     }
+}
+
+}  // namespace
+
+std::shared_ptr<render::Image> DecodeBitmap(uint16_t tagCode, std::span<const uint8_t> body,
+                                            std::span<const uint8_t> jpegTables, size_t maxPixels) {
+    auto img = DecodeAny(tagCode, body, jpegTables, maxPixels);
+    if (img)
+        img->Opaque = std::all_of(img->Pixels.begin(), img->Pixels.end(), [](uint32_t c) { return c >> 24 == 255; });
+    return img;
 }
 
 }  // namespace qb::movie

@@ -1,0 +1,155 @@
+#include "flash/render/BitmapSpan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace qb::render {
+namespace {
+
+// Positions step in 32.32 fixed point; every this many pixels the position
+// is worked out afresh from the doubles, so rounding never adds up and the
+// integer part stays far from overflowing.
+constexpr int kChunk = 1024;
+constexpr double kOne = 4294967296.0;
+// Clamped bitmaps: any point this far out samples the edge all the same.
+// Steps beyond kMaxStep pixels per pixel shrink the bitmap to nothing anyway.
+constexpr double kFar = double(1 << 24), kMaxStep = double(1 << 12);
+
+// a and b mixed f/256 of the way (f 0..256), all four channels.
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
+    const uint32_t g = 256 - f;
+    const uint32_t rb = (((a & 0x00FF00FFu) * g + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+    const uint32_t ag = (((a >> 8) & 0x00FF00FFu) * g + ((b >> 8) & 0x00FF00FFu) * f) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+// The four pixels around a point blended: down first (top row p0 pair,
+// bottom row p1 pair), then across. Both forms below round alike.
+#if defined(__SSE2__)
+inline uint32_t Blend4(__m128i top, __m128i bottom, uint32_t fu, uint32_t fv) {
+    // Each register: the left pixel's channels in lanes 0-3, the right's in 4-7.
+    const __m128i zero = _mm_setzero_si128();
+    top = _mm_unpacklo_epi8(top, zero);
+    bottom = _mm_unpacklo_epi8(bottom, zero);
+    // Weights spread over the lanes by multiplication rather than shuffles.
+    constexpr uint64_t kLanes = 0x0001000100010001u;
+    const __m128i down = _mm_set1_epi64x(static_cast<int64_t>(fv * kLanes));
+    const __m128i up = _mm_sub_epi16(_mm_set1_epi16(256), down);
+    const __m128i col = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, up), _mm_mullo_epi16(bottom, down)), 8);
+    const __m128i across = _mm_set_epi64x(static_cast<int64_t>(fu * kLanes), static_cast<int64_t>((256 - fu) * kLanes));
+    __m128i m = _mm_mullo_epi16(col, across);
+    m = _mm_srli_epi16(_mm_add_epi16(m, _mm_srli_si128(m, 8)), 8);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(m, m)));
+}
+inline uint32_t Blend4(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11, uint32_t fu, uint32_t fv) {
+    return Blend4(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p00)), _mm_cvtsi32_si128(static_cast<int>(p01))),
+                  _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p10)), _mm_cvtsi32_si128(static_cast<int>(p11))),
+                  fu, fv);
+}
+// Two neighbours in a row are one 64-bit load.
+inline uint32_t Blend4(const uint32_t* top, const uint32_t* bottom, uint32_t fu, uint32_t fv) {
+    return Blend4(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top)),
+                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom)), fu, fv);
+}
+#else
+inline uint32_t Blend4(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11, uint32_t fu, uint32_t fv) {
+    return Lerp(Lerp(p00, p10, fv), Lerp(p01, p11, fv), fu);
+}
+inline uint32_t Blend4(const uint32_t* top, const uint32_t* bottom, uint32_t fu, uint32_t fv) {
+    return Blend4(top[0], top[1], bottom[0], bottom[1], fu, fv);
+}
+#endif
+
+class Sampler {
+public:
+    Sampler(const Image& img, bool repeat) : px_(img.Pixels.data()), w_(img.Width), h_(img.Height), repeat_(repeat) {}
+
+    // Pixels away from the right and bottom edges need no wrapping or clamping.
+    bool Inside(int iu, int iv) const {
+        return static_cast<unsigned>(iu) < static_cast<unsigned>(w_ - 1) &&
+               static_cast<unsigned>(iv) < static_cast<unsigned>(h_ - 1);
+    }
+    const uint32_t* At(int iu, int iv) const { return px_ + static_cast<size_t>(iv) * static_cast<size_t>(w_) + iu; }
+    int Column(int i) const { return Fold(i, w_); }
+    const uint32_t* Row(int i) const { return px_ + static_cast<size_t>(Fold(i, h_)) * static_cast<size_t>(w_); }
+    int Width() const { return w_; }
+
+    uint32_t Nearest(int iu, int iv) const { return Row(iv)[Column(iu)]; }
+    uint32_t Bilinear(int iu, int iv, uint32_t fu, uint32_t fv) const {
+        if (Inside(iu, iv)) {
+            const uint32_t* p = At(iu, iv);
+            return Blend4(p, p + w_, fu, fv);
+        }
+        const uint32_t *r0 = Row(iv), *r1 = Row(iv + 1);
+        const int c0 = Column(iu), c1 = Column(iu + 1);
+        return Blend4(r0[c0], r0[c1], r1[c0], r1[c1], fu, fv);
+    }
+
+private:
+    int Fold(int i, int size) const {
+        if (repeat_) {
+            i %= size;
+            return i < 0 ? i + size : i;
+        }
+        return std::clamp(i, 0, size - 1);
+    }
+
+    const uint32_t* px_;
+    int w_, h_;
+    bool repeat_;
+};
+
+// The bitmap's own pixels one for one along a row: copied.
+void CopyRow(const Sampler& s, int iu, int iv, int n, uint32_t* out) {
+    const uint32_t* row = s.Row(iv);
+    const int from = std::clamp(-iu, 0, n), to = std::clamp(s.Width() - iu, from, n);
+    for (int i = 0; i < from; ++i) out[i] = row[s.Column(iu + i)];
+    if (to > from) std::memcpy(out + from, row + iu + from, static_cast<size_t>(to - from) * sizeof(uint32_t));
+    for (int i = to; i < n; ++i) out[i] = row[s.Column(iu + i)];
+}
+
+void Run(const Sampler& s, bool smooth, int64_t u, int64_t v, int64_t du, int64_t dv, int n, uint32_t* out) {
+    const bool aligned = du == int64_t{1} << 32 && dv == 0;
+    if (aligned && (!smooth || ((u | v) & 0xFFFFFFFF) == 0)) {
+        CopyRow(s, static_cast<int>(u >> 32), static_cast<int>(v >> 32), n, out);
+        return;
+    }
+    if (!smooth) {
+        for (int i = 0; i < n; ++i, u += du, v += dv)
+            out[i] = s.Nearest(static_cast<int>(u >> 32), static_cast<int>(v >> 32));
+        return;
+    }
+    for (int i = 0; i < n; ++i, u += du, v += dv)
+        out[i] = s.Bilinear(static_cast<int>(u >> 32), static_cast<int>(v >> 32), static_cast<uint32_t>(u) >> 24,
+                            static_cast<uint32_t>(v) >> 24);
+}
+
+}  // namespace
+
+void FillBitmapSpan(const Image& img, bool repeat, bool smooth, double u, double v, double du, double dv, int n,
+                    uint32_t* out) {
+    const Sampler s(img, repeat);
+    if (!std::isfinite(u) || !std::isfinite(v) || !std::isfinite(du) || !std::isfinite(dv)) u = v = du = dv = 0;
+    du = std::clamp(du, -kMaxStep, kMaxStep);
+    dv = std::clamp(dv, -kMaxStep, kMaxStep);
+    // Values here are within 2^24 pixels: conversion cannot overflow.
+    auto fixed = [](double x) { return static_cast<int64_t>(x * kOne + (x < 0 ? -0.5 : 0.5)); };
+    for (int at = 0; at < n; at += kChunk) {
+        double cu = u + du * at, cv = v + dv * at;
+        if (repeat) {
+            // Whole tiles away changes nothing; what is left is small.
+            cu -= std::floor(cu / img.Width) * img.Width;
+            cv -= std::floor(cv / img.Height) * img.Height;
+        }
+        cu = std::clamp(cu, -kFar, kFar);
+        cv = std::clamp(cv, -kFar, kFar);
+        Run(s, smooth, fixed(cu), fixed(cv), fixed(du), fixed(dv), std::min(kChunk, n - at), out + at);
+    }
+}
+
+}  // namespace qb::render
