@@ -96,6 +96,13 @@ public:
         return static_cast<unsigned>(iu) < static_cast<unsigned>(w_ - 1) &&
                static_cast<unsigned>(iv) < static_cast<unsigned>(h_ - 1);
     }
+    // Narrows [from, to) to the points x + i*dx, y + i*dy (32.32 fixed point)
+    // that are Inside: a stretch, as the points lie on a line.
+    void InsideStretch(int64_t x, int64_t dx, int64_t y, int64_t dy, int& from, int& to) const {
+        Stretch(x, dx, (int64_t{w_} - 1) << 32, from, to);
+        Stretch(y, dy, (int64_t{h_} - 1) << 32, from, to);
+        if (to < from) to = from;
+    }
     const uint32_t* At(int iu, int iv) const { return px_ + static_cast<size_t>(iv) * static_cast<size_t>(w_) + iu; }
     int Column(int i) const { return Fold(i, w_); }
     const uint32_t* Row(int i) const { return px_ + static_cast<size_t>(Fold(i, h_)) * static_cast<size_t>(w_); }
@@ -113,6 +120,22 @@ public:
     }
 
 private:
+    // Where 0 <= x + i*dx < end.
+    static void Stretch(int64_t x, int64_t dx, int64_t end, int& from, int& to) {
+        auto ceilDiv = [](int64_t a, int64_t b) { return a / b + (a % b != 0 && (a < 0) == (b < 0)); };
+        auto narrow = [&](int64_t a, int64_t b) {
+            from = static_cast<int>(std::clamp<int64_t>(a, from, to));
+            to = static_cast<int>(std::clamp<int64_t>(b, from, to));
+        };
+        if (dx == 0) {
+            if (x < 0 || x >= end) to = from;
+        } else if (dx > 0) {
+            narrow(ceilDiv(-x, dx), ceilDiv(end - x, dx));
+        } else {
+            narrow(ceilDiv(x - end + 1, -dx), ceilDiv(x + 1, -dx));
+        }
+    }
+
     int Fold(int i, int size) const {
         if (repeat_) {
             i %= size;
@@ -146,27 +169,34 @@ void Run(const Sampler& s, bool smooth, int64_t u, int64_t v, int64_t du, int64_
             out[i] = s.Nearest(static_cast<int>(u >> 32), static_cast<int>(v >> 32));
         return;
     }
-    int i = 0;
+    auto one = [&](int i) {
+        const int64_t x = u + du * i, y = v + dv * i;
+        out[i] = s.Bilinear(static_cast<int>(x >> 32), static_cast<int>(y >> 32), static_cast<uint32_t>(x) >> 24,
+                            static_cast<uint32_t>(y) >> 24);
+    };
 #if defined(__SSE2__)
-    // The fractions of both points step in one register; their top bytes
-    // are the weights.
-    auto low = [](int64_t x) { return static_cast<int>(static_cast<uint32_t>(x)); };
-    __m128i frac = _mm_setr_epi32(low(u), low(u + du), low(v), low(v + dv));
-    const __m128i step = _mm_setr_epi32(low(2 * du), low(2 * du), low(2 * dv), low(2 * dv));
-    for (; i + 1 < n; i += 2, u += 2 * du, v += 2 * dv, frac = _mm_add_epi32(frac, step)) {
-        const int iu = static_cast<int>(u >> 32), iv = static_cast<int>(v >> 32);
-        const int iu2 = static_cast<int>((u + du) >> 32), iv2 = static_cast<int>((v + dv) >> 32);
-        if (s.Inside(iu, iv) && s.Inside(iu2, iv2)) {
-            Blend4Twice(s.At(iu, iv), s.At(iu2, iv2), s.Width(), _mm_srli_epi32(frac, 24), out + i);
-        } else {
-            out[i] = s.Bilinear(iu, iv, static_cast<uint32_t>(u) >> 24, static_cast<uint32_t>(v) >> 24);
-            out[i + 1] = s.Bilinear(iu2, iv2, static_cast<uint32_t>(u + du) >> 24, static_cast<uint32_t>(v + dv) >> 24);
-        }
+    // The stretch of the run away from the edges needs no wrapping or
+    // clamping: there two points at a time, the rest one by one.
+    int from = 0, to = n;
+    s.InsideStretch(u, du, v, dv, from, to);
+    for (int i = 0; i < from; ++i) one(i);
+    int i = from;
+    if (to - from >= 2) {
+        int64_t x = u + du * from, y = v + dv * from;
+        // The fractions of both points step in one register; their top
+        // bytes are the weights.
+        auto low = [](int64_t f) { return static_cast<int>(static_cast<uint32_t>(f)); };
+        __m128i frac = _mm_setr_epi32(low(x), low(x + du), low(y), low(y + dv));
+        const __m128i step = _mm_setr_epi32(low(2 * du), low(2 * du), low(2 * dv), low(2 * dv));
+        for (; i + 1 < to; i += 2, x += 2 * du, y += 2 * dv, frac = _mm_add_epi32(frac, step))
+            Blend4Twice(s.At(static_cast<int>(x >> 32), static_cast<int>(y >> 32)),
+                        s.At(static_cast<int>((x + du) >> 32), static_cast<int>((y + dv) >> 32)), s.Width(),
+                        _mm_srli_epi32(frac, 24), out + i);
     }
+    for (; i < n; ++i) one(i);
+#else
+    for (int i = 0; i < n; ++i) one(i);
 #endif
-    for (; i < n; ++i, u += du, v += dv)
-        out[i] = s.Bilinear(static_cast<int>(u >> 32), static_cast<int>(v >> 32), static_cast<uint32_t>(u) >> 24,
-                            static_cast<uint32_t>(v) >> 24);
 }
 
 }  // namespace
