@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <functional>
@@ -271,8 +272,11 @@ long ResidentKb() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string only = argc > 1 ? argv[1] : "";  // one movie by name, for profiling
-    const std::string picture = argc > 2 ? argv[2] : "";  // where its last frame goes, to look at
+    // One movie by name, a number of frames, and where its last frame goes
+    // (to look at), for profiling.
+    const std::string only = argc > 1 ? argv[1] : "";
+    const int frames = argc > 2 ? std::max(1, std::atoi(argv[2])) : 150;
+    const std::string picture = argc > 3 ? argv[3] : "";
     const int width = 1920, height = 1080;
     render::Image image;
     image.Resize(width, height);
@@ -299,7 +303,7 @@ int main(int argc, char** argv) {
         // The two stages of a frame timed apart as well: the timeline's
         // advance (tags, scripts) and the drawing.
         std::vector<double> advance, draw;
-        const Stats s = Measure(150, [&] {
+        const Stats s = Measure(frames, [&] {
             const double t0 = NowMs();
             m.Tick();
             const double t1 = NowMs();

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -14,14 +15,11 @@
 namespace qb::mp3 {
 namespace {
 
-// A handful of short buffers: little sound queued ahead, so Stop and the end
-// of the stream are heard (and reported) promptly.
-const int kBuffers = 6;
-const int kBufferMs = 100;
-
 class WaveOutSink final : public PcmSink {
 public:
-    explicit WaveOutSink(PcmFormat format) : blockAlign_(static_cast<size_t>(format.channels) * 2) {
+    WaveOutSink(PcmFormat format, WaveQueue queue)
+        : blockAlign_(static_cast<size_t>(format.channels) * 2),
+          buffers_(static_cast<size_t>(std::max(queue.Buffers, 2))) {
         if (!event_) throw Mp3Error(ErrorCode::Output, "no event for the sound device");
         WAVEFORMATEX fmt{};
         fmt.wFormatTag = WAVE_FORMAT_PCM;
@@ -33,7 +31,8 @@ public:
         if (waveOutOpen(&out_, WAVE_MAPPER, &fmt, reinterpret_cast<DWORD_PTR>(event_.Get()), 0, CALLBACK_EVENT) !=
             MMSYSERR_NOERROR)
             throw Mp3Error(ErrorCode::Output, "cannot open the sound device");
-        const size_t bytes = static_cast<size_t>(format.sampleRate) * kBufferMs / 1000 * blockAlign_;
+        const size_t bytes =
+            std::max<size_t>(1, static_cast<size_t>(format.sampleRate) * std::max(queue.BufferMs, 1) / 1000) * blockAlign_;
         for (auto& b : buffers_) {
             b.data.resize(bytes);
             b.header.lpData = reinterpret_cast<LPSTR>(b.data.data());
@@ -133,13 +132,13 @@ private:
             throw Mp3Error(ErrorCode::Output, "the sound device refused a buffer");
         b.queued = true;
         fill_ = 0;
-        next_ = (next_ + 1) % kBuffers;
+        next_ = (next_ + 1) % buffers_.size();
     }
 
     win::UniqueHandle event_{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
     HWAVEOUT out_ = nullptr;
     size_t blockAlign_;
-    std::array<Buffer, kBuffers> buffers_;
+    std::vector<Buffer> buffers_;  // never resized: the device holds their headers
     int next_ = 0;
     size_t fill_ = 0;
     std::atomic<bool> aborted_{false};
@@ -151,6 +150,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PcmSink> MakeWaveOutSink(PcmFormat format) { return std::make_unique<WaveOutSink>(format); }
+std::unique_ptr<PcmSink> MakeWaveOutSink(PcmFormat format, WaveQueue queue) {
+    return std::make_unique<WaveOutSink>(format, queue);
+}
 
 }  // namespace qb::mp3

@@ -10,8 +10,15 @@
 namespace qb::mp3 {
 
 std::unique_ptr<FrameDecoder> MakeAcmDecoder(const FrameHeader& first);
+// How much sound waits queued at the device. The more, the safer from gaps
+// on a busy machine; the less, the sooner a stop is heard and the closer
+// the sound keeps to whatever it goes with.
+struct WaveQueue {
+    int Buffers = 6;
+    int BufferMs = 100;
+};
 // Throws Mp3Error(Output) when the device cannot be opened.
-std::unique_ptr<PcmSink> MakeWaveOutSink(PcmFormat format);
+std::unique_ptr<PcmSink> MakeWaveOutSink(PcmFormat format, WaveQueue queue = {});
 
 struct StreamCallbacks {
     mpegapi::OpenStreamProc open;

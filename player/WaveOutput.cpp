@@ -27,8 +27,9 @@ public:
 
 private:
     void Feed() {
-        // About 46 ms a piece: short enough that a stop is heard promptly.
-        std::vector<int16_t> piece(2 * 2048);
+        // About 23 ms a piece, the device's buffers a little longer: the
+        // sound is mixed shortly before it is heard.
+        std::vector<int16_t> piece(2 * 1024);
         try {
             while (!stop_) {
                 mixer_.Mix(piece);
@@ -49,7 +50,10 @@ private:
 
 std::unique_ptr<sound::AudioOutput> OpenWaveOutput(sound::Mixer& mixer) {
     try {
-        return std::make_unique<WaveOutput>(mixer, mp3::MakeWaveOutSink({sound::Mixer::kRate, sound::Mixer::kChannels}));
+        // A movie's sound goes with its pictures: about a sixth of a second
+        // queued, where the background music keeps more against gaps.
+        return std::make_unique<WaveOutput>(
+            mixer, mp3::MakeWaveOutSink({sound::Mixer::kRate, sound::Mixer::kChannels}, {.Buffers = 4, .BufferMs = 40}));
     } catch (const mp3::Mp3Error&) {
         return nullptr;  // no sound device: the movie plays silent
     }

@@ -116,12 +116,24 @@ void Compositor::Prefetch(int y, int x0, int x1) {
     }
 }
 
+namespace {
+
+// Coverage builds up as union: what was uncovered, covered by this much.
+inline uint8_t Unite(uint8_t m, uint32_t cover) { return static_cast<uint8_t>(m + ((255 - m) * cover >> 8)); }
+
+}  // namespace
+
 void MaskWriter::Span(int y, int x0, int x1, const StyleCoverage* styles, int count) {
     uint32_t cover = 0;
     for (int k = 0; k < count; ++k) cover += styles[k].Cover;
     cover = std::min(cover, 256u);
     uint8_t* row = mask_.Row(y);
-    for (int x = x0; x < x1; ++x) row[x] = static_cast<uint8_t>(row[x] + ((255 - row[x]) * cover >> 8));
+    for (int x = x0; x < x1; ++x) row[x] = Unite(row[x], cover);
+}
+
+void MaskWriter::Run(int y, int x0, uint32_t, const uint16_t* covers, int n) {
+    uint8_t* row = mask_.Row(y) + x0;
+    for (int i = 0; i < n; ++i) row[i] = Unite(row[i], std::min<uint32_t>(covers[i], 256));
 }
 
 }  // namespace qb::render

@@ -47,6 +47,7 @@ class MaskWriter : public SpanSink {
 public:
     explicit MaskWriter(Mask& mask) : mask_(mask) {}
     void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) override;
+    void Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) override;
 
 private:
     Mask& mask_;

@@ -1,6 +1,8 @@
 #include "flash/render/Rasterizer.h"
 
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <cmath>
 
 namespace qb::render {
@@ -11,11 +13,18 @@ PixelRect PixelRect::Intersect(const PixelRect& o) const {
 
 void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     for (int y = firstRow_; y <= lastRow_; ++y) rows_[static_cast<size_t>(y)].clear();
-    clip_ = clip;
+    // Pixels left of or above the canvas are never drawn; with the clip's
+    // corner at or past 0 the line code may take truncation for floor.
+    clip_ = {std::max(clip.X0, 0), std::max(clip.Y0, 0), clip.X1, clip.Y1};
     styleCount_ = styleCount;
+    if (clip_.X1 > clip_.X0 && run_.size() < static_cast<size_t>(clip_.X1 - clip_.X0)) {
+        run_.resize(static_cast<size_t>(clip_.X1 - clip_.X0));
+        dense_.assign(run_.size() + 1, 0.0f);
+        blocks_.assign(((run_.size() + 1) >> kBlockShift) / 64 + 2, 0);
+    }
     cellCount_ = 0;
     firstRow_ = INT32_MAX, lastRow_ = -1;
-    const int rows = std::max(0, clip.Y1 - clip.Y0);
+    const int rows = std::max(0, clip_.Y1 - clip_.Y0);
     if (rows_.size() < static_cast<size_t>(rows)) rows_.resize(static_cast<size_t>(rows));
     if (acc_.size() < styleCount) {
         acc_.resize(styleCount, 0.0f);
@@ -25,9 +34,9 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
 }
 
 void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t styleLeft, uint32_t styleRight) {
-    if (styleLeft == styleRight) return;  // the same style both sides: no boundary
     if (styleLeft >= styleCount_) styleLeft = 0;
     if (styleRight >= styleCount_) styleRight = 0;
+    if (styleLeft == styleRight) return;  // the same style both sides: no boundary
     if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
     if (cellCount_ >= kMaxCells) return;
     const double top = clip_.Y0, bottom = clip_.Y1, left = clip_.X0, right = clip_.X1;
@@ -71,16 +80,25 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
         std::swap(x0, x1), std::swap(y0, y1);
         dir = -1.0f;
     }
-    const float dxdy = (x1 - x0) / (y1 - y0);
-    const int rowFirst = std::max(static_cast<int>(std::floor(y0)), clip_.Y0);
-    const int rowEnd = std::min(static_cast<int>(std::ceil(y1)), clip_.Y1);
-    float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
-    if (rowFirst < rowEnd) {
-        firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
-        lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
+    if (styleLeft == 0) {
+        // Kept with the painted style first: the same change seen from the
+        // other side, so a one-style sweep never asks which side it is on.
+        std::swap(styleLeft, styleRight);
+        dir = -dir;
     }
-    for (int y = rowFirst; y < rowEnd; ++y) {
-        std::vector<Cell>& row = rows_[static_cast<size_t>(y - clip_.Y0)];
+    // Everything here lies inside the clip, whose corner is never negative,
+    // so truncation is the floor.
+    const float dxdy = (x1 - x0) / (y1 - y0);
+    const int rowFirst = std::max(static_cast<int>(y0), clip_.Y0);
+    const int rowEnd = std::min(static_cast<int>(std::ceil(y1)), clip_.Y1);
+    if (rowFirst >= rowEnd) return;
+    firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
+    lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
+    float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
+    std::vector<Cell>* rowCells = rows_.data() + (rowFirst - clip_.Y0);
+    size_t added = 0;
+    for (int y = rowFirst; y < rowEnd; ++y, ++rowCells) {
+        std::vector<Cell>& row = *rowCells;
         const size_t before = row.size();
         const float rowTop = std::max(static_cast<float>(y), y0);
         const float rowBottom = std::min(static_cast<float>(y + 1), y1);
@@ -89,45 +107,43 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
         const float xNext = x + dxdy * dy;
         const float d = dy * dir;
         const float xa = std::min(x, xNext), xb = std::max(x, xNext);
-        const float xaFloor = std::floor(xa);
-        const int ia = static_cast<int>(xaFloor);
-        const int ib = static_cast<int>(std::ceil(xb));
+        const int ia = static_cast<int>(xa);
+        const float xaFloor = static_cast<float>(ia);
+        int ib = static_cast<int>(xb);
+        ib += static_cast<float>(ib) < xb;  // the ceiling
         if (ib <= ia + 1) {
             // Within one cell: split by the line's mean position in it.
             const float mid = 0.5f * (x + xNext) - xaFloor;
             Emit(row, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
-        } else if (ib == ia + 2) {
-            // Across two cells: the covered area grows quadratically in each.
-            const float s = 1.0f / (xb - xa);
-            const float fa = xa - xaFloor;
-            const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
-            const float fb = xb - std::ceil(xb) + 1.0f;
-            const float am = 0.5f * s * fb * fb;
-            Emit(row, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
-            Emit(row, ib, d * am, 0.0f, styleLeft, styleRight);
         } else {
-            // Across several cells: the covered area grows linearly in the
-            // middle cells and quadratically in the first and last.
+            // Across several cells: the covered area grows quadratically in
+            // the first and last cells and linearly in those between.
             const float s = 1.0f / (xb - xa);
             const float fa = xa - xaFloor;
             const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
-            const float fb = xb - std::ceil(xb) + 1.0f;
+            const float fb = xb - static_cast<float>(ib) + 1.0f;
             const float am = 0.5f * s * fb * fb;
-            const float a1 = s * (1.5f - fa);
-            const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
-            auto change = [&](int xi) {
-                if (xi == ia) return d * a0;
-                if (xi == ia + 1) return d * (a1 - a0);
-                if (xi == ib - 1) return d * (1.0f - a2 - am);
-                if (xi == ib) return d * am;
-                return xi < ib ? d * s : 0.0f;
-            };
-            for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
-                Emit(row, xi, change(xi), change(xi + 1), styleLeft, styleRight);
+            if (ib == ia + 2) {
+                Emit(row, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
+                Emit(row, ib, d * am, 0.0f, styleLeft, styleRight);
+            } else {
+                const float a1 = s * (1.5f - fa);
+                const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
+                auto change = [&](int xi) {
+                    if (xi == ia) return d * a0;
+                    if (xi == ia + 1) return d * (a1 - a0);
+                    if (xi == ib - 1) return d * (1.0f - a2 - am);
+                    if (xi == ib) return d * am;
+                    return xi < ib ? d * s : 0.0f;
+                };
+                for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
+                    Emit(row, xi, change(xi), change(xi + 1), styleLeft, styleRight);
+            }
         }
-        cellCount_ += row.size() - before;
+        added += row.size() - before;
         x = xNext;
     }
+    cellCount_ += added;
 }
 
 void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
@@ -150,21 +166,21 @@ namespace {
 // Pixels one cell group decides: pixel x alone, then x+1 up to the next
 // group, which may share a cover and go out as one span.
 struct RunGatherer {
-    std::vector<uint16_t>& run;
+    uint16_t* run;  // room for a row of the clip
     SpanSink& sink;
     int y;
-    int runX = 0;
+    int runX = 0, runN = 0;
     uint32_t runStyle = 0;
 
     void Flush() {
-        if (!run.empty()) sink.Run(y, runX, runStyle, run.data(), static_cast<int>(run.size()));
-        run.clear();
+        if (runN) sink.Run(y, runX, runStyle, run, runN);
+        runN = 0;
     }
     // A lone pixel of one style: gathered with its neighbours into one Run.
     void Pixel(int x, uint32_t style, uint32_t cover) {
-        if (!run.empty() && (runStyle != style || runX + static_cast<int>(run.size()) != x)) Flush();
-        if (run.empty()) runX = x, runStyle = style;
-        run.push_back(static_cast<uint16_t>(cover));
+        if (runN && (runStyle != style || runX + runN != x)) Flush();
+        if (!runN) runX = x, runStyle = style;
+        run[runN++] = static_cast<uint16_t>(cover);
     }
     void Span(int x0, int x1, const StyleCoverage* covers, int count) {
         Flush();
@@ -172,8 +188,10 @@ struct RunGatherer {
     }
 };
 
-uint32_t CoverOf(float a, FillRule rule, bool antialias) {
+inline uint32_t CoverOf(float a, FillRule rule, bool antialias) {
     a = std::fabs(a);
+    if (a <= 1.0f && antialias) [[likely]]
+        return static_cast<uint32_t>(a * 256.0f + 0.5f);
     if (a > 1.0f) {
         if (rule == FillRule::EvenOdd) {
             a = std::fmod(a, 2.0f);
@@ -186,50 +204,114 @@ uint32_t CoverOf(float a, FillRule rule, bool antialias) {
     return static_cast<uint32_t>(a * 256.0f + 0.5f);
 }
 
+// CoverOf without a branch, for loops over many pixels.
+template <FillRule Rule, bool Antialias>
+inline uint32_t CoverAs(float a) {
+    a = std::fabs(a);
+    if constexpr (Rule == FillRule::NonZero) {
+        a = std::min(a, 1.0f);
+    } else {
+        a = std::min(a, 1e6f);  // windings never reach this; it keeps the truncation in range
+        a -= 2.0f * static_cast<float>(static_cast<int>(a * 0.5f));
+        a = a > 1.0f ? 2.0f - a : a;
+    }
+    if constexpr (Antialias) return static_cast<uint32_t>(a * 256.0f + 0.5f);
+    else return a > 0.5f ? 256u : 0u;
+}
+
+// Pixels from..to-1 of a row: the running sum over the changes, which are
+// cleared for the next row, read off as covers. Returns the sum after them.
+template <FillRule Rule, bool Antialias>
+float ReadCovers(float* delta, uint16_t* covers, int from, int to, float acc) {
+    constexpr int kUnroll = 8;
+    int x = from;
+    for (; x + kUnroll <= to; x += kUnroll)
+#pragma GCC unroll 8
+        for (int i = x; i < x + kUnroll; ++i) {
+            acc += delta[i];
+            delta[i] = 0;
+            covers[i] = static_cast<uint16_t>(CoverAs<Rule, Antialias>(acc));
+        }
+    for (; x < to; ++x) {
+        acc += delta[x];
+        delta[x] = 0;
+        covers[x] = static_cast<uint16_t>(CoverAs<Rule, Antialias>(acc));
+    }
+    return acc;
+}
+
 }  // namespace
 
-// One style in the pass (a stroke, a one-colour shape): one running sum, no
-// bookkeeping of which styles are active.
+// One style in the pass (a stroke, a one-colour shape). Its cells need no
+// sorting: their changes go into a pixel array, and a bit for each block of
+// pixels they touch marks where to look. Each stretch of marked blocks gets
+// its covers off one running sum and goes out as one run; between stretches
+// the coverage holds and goes out as one span. So the work follows the
+// outline, and nothing depends on guessing how cells fall. Every cell
+// belongs to style 1, since lines keep the painted style on their left.
 void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
-    float acc = 0;
-    run_.clear();
-    RunGatherer out{run_, sink, y};
-    const Cell* c = row.data();
-    const Cell* end = c + row.size();
-    while (c != end) {
-        const int x = c->X;
-        float a = 0, b = 0;
-        for (; c != end && c->X == x; ++c) {
-            if (c->Left) a += c->A, b += c->B;
-            else a -= c->A, b -= c->B;
-        }
-        // The coverage found here holds up to the next cell; after the
-        // row's last cell it runs on to the clip's right side, since the
-        // lines closing the area lie beyond it.
-        const int xEnd = c != end ? c->X : clip_.X1;
-        const uint32_t pixel = CoverOf(acc + a, rule, antialias);
-        acc += a + b;
-        const uint32_t rest = xEnd > x + 1 ? CoverOf(acc, rule, antialias) : 0;
-        if (xEnd > x + 1 && rest == pixel) {
-            if (rest) {
-                const StyleCoverage one{1, rest};
-                out.Span(x, xEnd, &one, 1);
-            } else {
-                out.Flush();
-            }
-            continue;
-        }
-        if (pixel) out.Pixel(x, 1, pixel);
-        else out.Flush();
-        if (rest) {
-            const StyleCoverage one{1, rest};
-            out.Span(x + 1, xEnd, &one, 1);
-        }
+    float* delta = dense_.data() - clip_.X0;  // by pixel; one to spare past the clip
+    uint16_t* covers = run_.data() - clip_.X0;
+    uint64_t* marks = blocks_.data();
+    const int x0 = clip_.X0;
+    int firstBlock = INT32_MAX, lastBlock = 0;
+    for (const Cell& c : row) {
+        delta[c.X] += c.A;
+        delta[c.X + 1] += c.B;
+        const int b0 = (c.X - x0) >> kBlockShift, b1 = (c.X + 1 - x0) >> kBlockShift;
+        marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
+        marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
+        firstBlock = std::min(firstBlock, b0), lastBlock = std::max(lastBlock, b1);
     }
-    out.Flush();
+    // The first marked block at or after `from`, or lastBlock + 1.
+    auto nextMarked = [&](int from) {
+        int w = from >> 6;
+        uint64_t word = marks[w] & (~uint64_t{0} << (from & 63));
+        while (!word) {
+            if (++w > (lastBlock >> 6)) return lastBlock + 1;
+            word = marks[w];
+        }
+        return std::min((w << 6) + std::countr_zero(word), lastBlock + 1);
+    };
+    // The first unmarked block after `from` (past lastBlock all are).
+    auto nextUnmarked = [&](int from) {
+        int w = from >> 6;
+        uint64_t word = ~marks[w] & (~uint64_t{0} << (from & 63));
+        while (!word) word = ~marks[++w];
+        return (w << 6) + std::countr_zero(word);
+    };
+    const auto readCovers = rule == FillRule::NonZero ? (antialias ? &ReadCovers<FillRule::NonZero, true>
+                                                                   : &ReadCovers<FillRule::NonZero, false>)
+                                                      : (antialias ? &ReadCovers<FillRule::EvenOdd, true>
+                                                                   : &ReadCovers<FillRule::EvenOdd, false>);
+    float acc = 0;
+    for (int b = nextMarked(firstBlock); b <= lastBlock;) {
+        const int e = nextUnmarked(b);
+        const int from = x0 + (b << kBlockShift), to = std::min(x0 + (e << kBlockShift), clip_.X1);
+        acc = readCovers(delta, covers, from, to, acc);
+        // Empty pixels at the ends blend to nothing: cheaper to pass them on
+        // than to look for them.
+        sink.Run(y, from, 1, covers + from, to - from);
+        // The coverage found here holds up to the next stretch; after the
+        // row's last one it runs on to the clip's right side, since the
+        // lines closing the area lie beyond it.
+        b = nextMarked(e);
+        const int next = b <= lastBlock ? x0 + (b << kBlockShift) : clip_.X1;
+        if (next > to)
+            if (const uint32_t cover = CoverOf(acc, rule, antialias)) {
+                const StyleCoverage one{1, cover};
+                sink.Span(y, to, next, &one, 1);
+            }
+    }
+    delta[clip_.X1] = 0;
+    for (int w = firstBlock >> 6; w <= lastBlock >> 6; ++w) marks[w] = 0;
 }
 
 void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
+    if (styleCount_ == 2) {
+        SweepSingle(y, row, rule, antialias, sink);
+        return;
+    }
     // A row's cells come a line at a time, each line's in rising x: often
     // already in order, else a few runs to put together.
     const bool sorted = std::is_sorted(row.begin(), row.end(), [](const Cell& a, const Cell& b) { return a.X < b.X; });
@@ -244,10 +326,6 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
     } else {
         std::sort(row.begin(), row.end(), [](const Cell& a, const Cell& b) { return a.X < b.X; });
     }
-    if (styleCount_ == 2) {
-        SweepSingle(y, row, rule, antialias, sink);
-        return;
-    }
 
     auto touch = [&](uint32_t s, float a, float b) {
         if (!s) return;
@@ -259,8 +337,7 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
         }
     };
     active_.clear();
-    run_.clear();
-    RunGatherer out{run_, sink, y};
+    RunGatherer out{run_.data(), sink, y};
     const Cell* c = row.data();
     const Cell* end = c + row.size();
     while (c != end) {

@@ -99,6 +99,7 @@ private:
     }
     void SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
     void SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
+    static constexpr int kBlockShift = 3;  // a one-style sweep marks blocks of eight pixels
 
     PixelRect clip_;
     uint32_t styleCount_ = 0;
@@ -110,6 +111,8 @@ private:
     std::vector<uint8_t> isActive_;
     std::vector<StyleCoverage> covers_, pixelCovers_;
     std::vector<uint16_t> run_;  // covers of single pixels waiting to go out as one Run
+    std::vector<float> dense_;      // a one-style row's changes by pixel, all zero between rows
+    std::vector<uint64_t> blocks_;  // and the blocks of pixels they touch, a bit each
 };
 
 }  // namespace qb::render

@@ -11,14 +11,23 @@ double Cross(Point a, Point b) { return a.X * b.Y - a.Y * b.X; }
 double Dot(Point a, Point b) { return a.X * b.X + a.Y * b.Y; }
 Point Add(Point a, Point b) { return {a.X + b.X, a.Y + b.Y}; }
 Point Neg(Point a) { return {-a.X, -a.Y}; }
+// Pixel distances never come near overflow: no need for hypot's care.
+double Distance(Point a, Point b) { return std::sqrt((b.X - a.X) * (b.X - a.X) + (b.Y - a.Y) * (b.Y - a.Y)); }
 
 }  // namespace
 
-int Stroker::ArcSteps(double angle) const {
+void Stroker::Reset(uint32_t style, double halfWidth, double tolerance) {
+    style_ = style, half_ = halfWidth, tolerance_ = tolerance;
     // Segments so that the chord never strays more than the tolerance.
     const double r = std::max(half_, 0.01);
-    const double step = 2.0 * std::acos(std::max(-1.0, 1.0 - std::min(tolerance_, r) / r));
-    return std::clamp(static_cast<int>(std::ceil(std::fabs(angle) / std::max(step, 0.05))), 1, 64);
+    arcStep_ = std::max(2.0 * std::acos(std::max(-1.0, 1.0 - std::min(tolerance_, r) / r)), 0.05);
+    cosArcStep_ = std::cos(arcStep_);
+    capSteps_ = ArcSteps(std::numbers::pi);
+    capCos_ = std::cos(std::numbers::pi / capSteps_), capSin_ = -std::sin(std::numbers::pi / capSteps_);
+}
+
+int Stroker::ArcSteps(double angle) const {
+    return std::clamp(static_cast<int>(std::ceil(std::fabs(angle) / arcStep_)), 1, 64);
 }
 
 void Stroker::Arc(Point c, Point from, double sweep) {
@@ -31,12 +40,25 @@ void Stroker::Arc(Point c, Point from, double sweep) {
     }
 }
 
+void Stroker::Cap(Point c, Point from) {
+    // Half a turn clockwise, as the contour runs.
+    Point v = from;
+    for (int i = 1; i < capSteps_; ++i) {
+        v = {v.X * capCos_ - v.Y * capSin_, v.X * capSin_ + v.Y * capCos_};
+        contour_.push_back(Add(c, v));
+    }
+    contour_.push_back(Add(c, Neg(from)));
+}
+
 void Stroker::Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOut, double lenIn, double lenOut) {
     const double turn = Cross(dirIn, dirOut);
     const bool outer = Cross(dirIn, offIn) * turn < 0;
     if (outer) {
         contour_.push_back(Add(at, offIn));
-        Arc(at, offIn, std::atan2(Cross(offIn, offOut), Dot(offIn, offOut)));
+        // Along a flattened curve most joins turn less than one chord's
+        // worth: then the chord to the next side is the arc.
+        if (Dot(offIn, offOut) >= cosArcStep_ * half_ * half_) contour_.push_back(Add(at, offOut));
+        else Arc(at, offIn, std::atan2(Cross(offIn, offOut), Dot(offIn, offOut)));
         return;
     }
     // The inner edges cross half * tan(turn / 2) before the vertex. Within
@@ -70,8 +92,8 @@ void Stroker::Stroke(const std::vector<Point>& points, bool closed) {
     std::vector<Point>& pts = points_;
     pts.clear();
     for (const Point& p : points)
-        if (pts.empty() || std::hypot(p.X - pts.back().X, p.Y - pts.back().Y) > 1e-6) pts.push_back(p);
-    if (closed && pts.size() > 2 && std::hypot(pts.front().X - pts.back().X, pts.front().Y - pts.back().Y) < 1e-6)
+        if (pts.empty() || Distance(p, pts.back()) > 1e-6) pts.push_back(p);
+    if (closed && pts.size() > 2 && Distance(pts.front(), pts.back()) < 1e-6)
         pts.pop_back();
     if (pts.size() < 3) closed = false;
     contour_.clear();
@@ -90,7 +112,7 @@ void Stroker::Stroke(const std::vector<Point>& points, bool closed) {
     for (size_t i = 0; i < segments; ++i) {
         const Point& a = pts[i];
         const Point& b = pts[(i + 1) % pts.size()];
-        const double len = std::hypot(b.X - a.X, b.Y - a.Y);
+        const double len = Distance(a, b);
         lens[i] = len;
         dirs[i] = {(b.X - a.X) / len, (b.Y - a.Y) / len};
         normals[i] = {-dirs[i].Y * half_, dirs[i].X * half_};
@@ -114,11 +136,11 @@ void Stroker::Stroke(const std::vector<Point>& points, bool closed) {
     contour_.push_back(Add(first, normals[0]));
     for (size_t i = 1; i < segments; ++i) Join(pts[i], normals[i - 1], normals[i], dirs[i - 1], dirs[i], lens[i - 1], lens[i]);
     contour_.push_back(Add(last, normals[segments - 1]));
-    Arc(last, normals[segments - 1], -std::numbers::pi);  // round cap through the end
+    Cap(last, normals[segments - 1]);  // round cap through the end
     for (size_t i = segments - 1; i >= 1; --i)
         Join(pts[i], Neg(normals[i]), Neg(normals[i - 1]), Neg(dirs[i]), Neg(dirs[i - 1]), lens[i], lens[i - 1]);
     contour_.push_back(Add(first, Neg(normals[0])));
-    Arc(first, Neg(normals[0]), -std::numbers::pi);  // and through the start
+    Cap(first, Neg(normals[0]));  // and through the start
     Close();
 }
 

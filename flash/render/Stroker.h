@@ -21,13 +21,12 @@ struct Point {
 // its outline only.
 class Stroker {
 public:
-    Stroker(Rasterizer& raster, uint32_t style, double halfWidth, double tolerance)
-        : raster_(raster), style_(style), half_(halfWidth), tolerance_(tolerance) {}
+    Stroker(Rasterizer& raster, uint32_t style, double halfWidth, double tolerance) : raster_(raster) {
+        Reset(style, halfWidth, tolerance);
+    }
     // The same stroker for another line style: its buffers stay, so a drawer
     // that keeps one strokes without allocating.
-    void Reset(uint32_t style, double halfWidth, double tolerance) {
-        style_ = style, half_ = halfWidth, tolerance_ = tolerance;
-    }
+    void Reset(uint32_t style, double halfWidth, double tolerance);
     void Stroke(const std::vector<Point>& points, bool closed);
 
 private:
@@ -35,10 +34,14 @@ private:
     void Arc(Point center, Point from, double sweep);
     void Close();
     int ArcSteps(double angle) const;
+    void Cap(Point center, Point from);
 
     Rasterizer& raster_;
     uint32_t style_;
-    double half_, tolerance_;
+    double half_ = 0, tolerance_ = 0;
+    double arcStep_ = 0, cosArcStep_ = 1;  // the angle one chord of a round join or cap may turn
+    int capSteps_ = 1;
+    double capCos_ = -1, capSin_ = 0;  // one chord's turn of a cap
     std::vector<Point> contour_;
     std::vector<Point> points_, dirs_, normals_;  // kept between strokes: no allocation per stroke
     std::vector<double> lengths_;
