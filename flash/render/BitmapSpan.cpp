@@ -178,7 +178,8 @@ void Run(const Sampler& s, bool smooth, int64_t u, int64_t v, int64_t du, int64_
     // The stretch of the run away from the edges needs no wrapping or
     // clamping: there two points at a time, the rest one by one.
     int from = 0, to = n;
-    s.InsideStretch(u, du, v, dv, from, to);
+    if (n < 8) to = 0;  // the edge pixels of a shape come a few at a time: not worth the divisions
+    else s.InsideStretch(u, du, v, dv, from, to);
     for (int i = 0; i < from; ++i) one(i);
     int i = from;
     if (to - from >= 2) {
