@@ -39,7 +39,28 @@ struct Avm1::Frame {
     std::shared_ptr<DisplayObject> Base;    // the clip whose frame this script is
     std::shared_ptr<DisplayObject> Target;  // where timeline commands go (setTarget)
     Clip* TargetClip() const { return Target ? Target->AsClip() : nullptr; }
+    // Inside a script function: its local variables, its own registers
+    // (the second form), what `this` is, and what it returns.
+    bool InFunction = false;
+    std::vector<std::pair<std::string, Value>> Locals;  // names lower-cased
+    std::vector<Value> Registers;
+    bool OwnRegisters = false;
+    Value This;
+    Value Return;
 };
+
+Value* Avm1::Local(const std::string& name) {
+    if (!current_ || !current_->InFunction) return nullptr;
+    const std::string key = Lower(name);
+    for (auto& [k, v] : current_->Locals)
+        if (k == key) return &v;
+    return nullptr;
+}
+
+Value* Avm1::Register(Frame& f, uint8_t index) {
+    if (f.OwnRegisters) return index < f.Registers.size() ? &f.Registers[index] : nullptr;
+    return index < registers_.size() ? &registers_[index] : nullptr;
+}
 
 int Avm1::Version() const { return movie_.Version(); }
 
@@ -104,8 +125,9 @@ Value Avm1::GetVariable(const std::string& name, Clip& scope) {
         if (!owner) return {};
         return GetMember(Value::Of(owner), name.substr(cut + 1));
     }
+    if (Value* local = Local(name)) return *local;
     const std::string key = Lower(name);
-    if (key == "this") return Value::Of(scope.shared_from_this());
+    if (key == "this") return current_ && current_->InFunction ? current_->This : Value::Of(scope.shared_from_this());
     if (key == "_root" || key == "_level0") return Value::Of(movie_.Root().shared_from_this());
     if (key == "_parent") return Value::Of(scope.Parent ? scope.Parent->shared_from_this() : nullptr);
     if (key == "math") {
@@ -124,6 +146,10 @@ void Avm1::SetVariable(const std::string& name, Value v, Clip& scope) {
     if (cut != std::string::npos && cut > 0) {
         auto owner = Resolve(name.substr(0, cut), scope);
         if (owner) SetMember(Value::Of(owner), name.substr(cut + 1), std::move(v));
+        return;
+    }
+    if (Value* local = Local(name)) {
+        *local = std::move(v);
         return;
     }
     SetMember(Value::Of(scope.shared_from_this()), name, std::move(v));
@@ -301,6 +327,13 @@ void Avm1::Run(Clip& clip, std::span<const uint8_t> code) {
     f.Target = f.Base;
     stack_.clear();
     constants_.clear();
+    Execute(f);
+}
+
+void Avm1::Execute(Frame& f) {
+    Frame* const outer = current_;
+    current_ = &f;
+    const std::span<const uint8_t> code = f.Code;
     for (int steps = 0; f.Pc < code.size() && steps < kMaxStepsPerRun && movie_.TakeScriptStep(); ++steps) {
         const uint8_t op = code[f.Pc++];
         if (op == 0) break;
@@ -315,6 +348,87 @@ void Avm1::Run(Clip& clip, std::span<const uint8_t> code) {
         }
         Step(f, op, data);
     }
+    current_ = outer;
+}
+
+void Avm1::DefineFunction(Frame& f, bool second, swf::Reader& r, Clip& scope) {
+    auto fn = std::make_shared<ScriptFunction>();
+    const std::string name = r.String();
+    const uint16_t params = r.U16();
+    if (second) {
+        fn->OwnRegisters = true;
+        fn->RegisterCount = r.U8();
+        fn->Preload = r.U16();
+    }
+    for (uint16_t i = 0; i < params && !r.AtEnd(); ++i) {
+        fn->ParamRegisters.push_back(second ? r.U8() : 0);
+        fn->Params.push_back(Lower(r.String()));
+    }
+    // The body follows the definition in the stream, whatever happens: it
+    // must never run where it was written.
+    const size_t size = std::min<size_t>(r.U16(), f.Code.size() - f.Pc);
+    if (r.Overrun()) return;
+    fn->Code.assign(f.Code.begin() + static_cast<std::ptrdiff_t>(f.Pc),
+                    f.Code.begin() + static_cast<std::ptrdiff_t>(f.Pc + size));
+    f.Pc += size;
+    fn->Constants = constants_;
+    fn->Home = f.Base;
+    Value value = Value::Fn(std::move(fn));
+    if (name.empty()) Push(std::move(value));
+    else if (f.InFunction) f.Locals.emplace_back(Lower(name), std::move(value));
+    else SetVariable(name, std::move(value), scope);
+}
+
+Value Avm1::Invoke(const ScriptFunction& fn, const Value& self, const std::vector<Value>& args) {
+    if (depth_ >= kMaxCallDepth) return {};
+    std::shared_ptr<DisplayObject> home = fn.Home.lock();
+    if (!home) home = movie_.Root().shared_from_this();
+    Frame f;
+    f.Code = fn.Code;
+    f.Base = home;
+    f.Target = home;
+    f.InFunction = true;
+    f.This = self.Type == Value::Type::Undefined ? Value::Of(home) : self;
+    if (fn.OwnRegisters) {
+        f.OwnRegisters = true;
+        f.Registers.resize(std::max<size_t>(fn.RegisterCount, 1));
+        // What the flags ask for fills the registers from 1, in this order.
+        size_t next = 1;
+        auto preload = [&](Value v) {
+            if (next < f.Registers.size()) f.Registers[next] = std::move(v);
+            ++next;
+        };
+        const uint16_t p = fn.Preload;
+        Clip* homeClip = home->AsClip();
+        enum : uint16_t { kThis = 0x01, kArguments = 0x04, kSuper = 0x10, kRoot = 0x40, kParent = 0x80, kGlobal = 0x100 };
+        if (p & kThis) preload(f.This);
+        if (p & kArguments) preload({});  // no array objects here
+        if (p & kSuper) preload({});
+        if (p & kRoot) preload(Value::Of(movie_.Root().shared_from_this()));
+        if (p & kParent) preload(Value::Of(homeClip && homeClip->Parent ? homeClip->Parent->shared_from_this() : nullptr));
+        if (p & kGlobal) preload({});
+    }
+    for (size_t i = 0; i < fn.Params.size(); ++i) {
+        Value arg = i < args.size() ? args[i] : Value{};
+        const uint8_t reg = fn.ParamRegisters[i];
+        if (reg && fn.OwnRegisters) {
+            if (reg < f.Registers.size()) f.Registers[reg] = std::move(arg);
+        } else {
+            f.Locals.emplace_back(fn.Params[i], std::move(arg));
+        }
+    }
+    // The body sees the pool it was written with, and a stack of its own
+    // that leaves the caller's as it was.
+    std::vector<std::string> callerConstants = std::move(constants_);
+    constants_ = fn.Constants;
+    std::vector<Value> callerStack = std::move(stack_);
+    stack_.clear();
+    ++depth_;
+    Execute(f);
+    --depth_;
+    constants_ = std::move(callerConstants);
+    stack_ = std::move(callerStack);
+    return std::move(f.Return);
 }
 
 void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
@@ -371,7 +485,7 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
                     case 1: Push(Value::Num(r.F32())); break;
                     case 2: Push(Value::Null()); break;
                     case 3: Push({}); break;
-                    case 4: { const uint8_t i = r.U8(); Push(i < 4 ? registers_[i] : Value{}); break; }
+                    case 4: { const Value* reg = Register(f, r.U8()); Push(reg ? *reg : Value{}); break; }
                     case 5: Push(Value::Boolean(r.U8() != 0)); break;
                     case 6: Push(Value::Num(r.F64())); break;
                     case 7: Push(Value::Num(r.S32())); break;
@@ -394,7 +508,10 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
         case 0x17: Pop(); break;
         case 0x4C: { Value t = stack_.empty() ? Value{} : stack_.back(); Push(t); break; }
         case 0x4D: { Value b = Pop(), a = Pop(); Push(b); Push(a); break; }
-        case 0x87: { const uint8_t i = r.U8(); if (i < 4) registers_[i] = stack_.empty() ? Value{} : stack_.back(); break; }
+        case 0x87: {  // storeRegister
+            if (Value* reg = Register(f, r.U8())) *reg = stack_.empty() ? Value{} : stack_.back();
+            break;
+        }
         case 0x99: {  // jump
             const int16_t off = r.S16();
             const int64_t to = static_cast<int64_t>(f.Pc) + off;
@@ -483,6 +600,7 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
                     case Value::Type::String: eq = a.String == b.String; break;
                     case Value::Type::Bool: eq = a.Bool == b.Bool; break;
                     case Value::Type::Clip: eq = a.Clip.lock() == b.Clip.lock(); break;
+                    case Value::Type::Function: eq = a.Function == b.Function; break;
                     default: eq = a.Type == b.Type || nullish; break;
                 }
             } else if (op == 0x66 || a.Type == Value::Type::Undefined || a.Type == Value::Type::Null ||
@@ -524,6 +642,7 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
                 case Value::Type::Null: t = "null"; break;
                 case Value::Type::Clip: t = "movieclip"; break;
                 case Value::Type::MathObject: t = "object"; break;
+                case Value::Type::Function: t = "function"; break;
                 default: break;
             }
             Push(Value::Str(t));
@@ -534,17 +653,23 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
 
         // Variables, properties, members, calls.
         case 0x1C: { const std::string name = Pop().ToString(v); Push(GetVariable(name, scope)); break; }
-        case 0x1D: case 0x3C: {  // setVariable, defineLocal
-            Value value = Pop();
+        case 0x1D: case 0x3C: case 0x41: {  // setVariable, defineLocal, defineLocal2
+            Value value = op == 0x41 ? Value{} : Pop();
             const std::string name = Pop().ToString(v);
+            if (op != 0x1D && f.InFunction) {
+                if (Value* local = Local(name)) {
+                    if (op == 0x3C) *local = std::move(value);
+                } else {
+                    f.Locals.emplace_back(Lower(name), std::move(value));
+                }
+                break;
+            }
+            if (op == 0x41 && GetVariable(name, scope).Type != Value::Type::Undefined) break;
             SetVariable(name, std::move(value), scope);
             break;
         }
-        case 0x41: {  // defineLocal2
-            const std::string name = Pop().ToString(v);
-            SetVariable(name, {}, scope);
-            break;
-        }
+        case 0x9B: DefineFunction(f, false, r, scope); break;
+        case 0x8E: DefineFunction(f, true, r, scope); break;
         case 0x22: {  // getProperty
             const int index = static_cast<int>(num(Pop()));
             const std::string path = Pop().ToString(v);
@@ -578,18 +703,25 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
             const double n = num(Pop());
             std::vector<Value> args;
             for (int i = 0; i < n && i < 256 && !stack_.empty(); ++i) args.push_back(Pop());
-            Push(CallMethod(obj, name, args));
+            const Value callee = name.empty() ? obj : GetMember(obj, name);
+            if (callee.Type == Value::Type::Function) Push(Invoke(*callee.Function, name.empty() ? Value{} : obj, args));
+            else Push(CallMethod(obj, name, args));
             break;
         }
-        case 0x3D: {  // callFunction: only the clip methods called bare
+        case 0x3D: {  // callFunction: the script's own, or a clip method called bare
             const std::string name = Pop().ToString(v);
             const double n = num(Pop());
             std::vector<Value> args;
             for (int i = 0; i < n && i < 256 && !stack_.empty(); ++i) args.push_back(Pop());
-            Push(CallMethod(Value::Of(scope.shared_from_this()), name, args));
+            const Value callee = GetVariable(name, scope);
+            if (callee.Type == Value::Type::Function) Push(Invoke(*callee.Function, {}, args));
+            else Push(CallMethod(Value::Of(scope.shared_from_this()), name, args));
             break;
         }
-        case 0x3E: f.Pc = f.Code.size(); break;  // return
+        case 0x3E:  // return
+            f.Return = Pop();
+            f.Pc = f.Code.size();
+            break;
         default:
             break;  // unknown or unsupported: skipped
     }

@@ -53,6 +53,7 @@ std::string Value::ToString(int version) const {
             return obj ? obj->Path() : "";
         }
         case Type::MathObject: return "[object Object]";
+        case Type::Function: return "[type Function]";
     }
     return "";
 }
@@ -68,7 +69,8 @@ bool Value::ToBool(int version) const {
                 return v != 0 && !std::isnan(v);
             }
         case Type::Clip: return !Clip.expired();
-        case Type::MathObject: return true;
+        case Type::MathObject:
+        case Type::Function: return true;
         default: return false;
     }
 }

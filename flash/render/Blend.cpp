@@ -87,6 +87,21 @@ QB_AVX2 int OverColor8Run(uint32_t* dst, uint32_t color, int n) {
     return i;
 }
 
+// Per-pixel covers, clamped to 256 as the four-wide path does; src null
+// means the colour everywhere.
+QB_AVX2 int OverCovers8Run(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n) {
+    const __m256i c = _mm256_set1_epi32(static_cast<int>(color)), most = _mm256_set1_epi32(256);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(covers + i));
+        const __m256i f = _mm256_min_epu32(_mm256_cvtepu16_epi32(raw), most);
+        const __m256i s = src ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i)) : c;
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Over8(Scale8(s, f), d));
+    }
+    return i;
+}
+
 bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
 #endif
 
@@ -126,6 +141,9 @@ void OverColor(uint32_t* dst, uint32_t color, int n) {
 
 void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n) {
     int i = 0;
+#if defined(QB_BLEND_AVX2)
+    if (n >= 8 && HasAvx2()) i = OverCovers8Run(dst, src, color, covers, n);
+#endif
 #if defined(__SSE2__)
     const __m128i c = _mm_set1_epi32(static_cast<int>(color));
     for (; i + 4 <= n; i += 4) {

@@ -216,6 +216,13 @@ void FillShape(SpreadMode spread, const uint32_t* lut, float gx, float gy, float
 
 void FillGradientSpan(GradientShape shape, SpreadMode spread, const uint32_t* lut, float gx, float gy, float sx,
                       float sy, float focal, int n, uint32_t* out) {
+    if (shape == GradientShape::Linear && sx == 0.0f && n > 0) {
+        // A linear gradient that runs across the rows (a sky, a floor) is one
+        // colour along each of them.
+        FillShape<GradientShape::Linear>(spread, lut, gx, gy, sx, sy, focal, 1, out);
+        std::fill(out + 1, out + n, out[0]);
+        return;
+    }
     switch (shape) {
         case GradientShape::Linear: FillShape<GradientShape::Linear>(spread, lut, gx, gy, sx, sy, focal, n, out); break;
         case GradientShape::Radial: FillShape<GradientShape::Radial>(spread, lut, gx, gy, sx, sy, focal, n, out); break;

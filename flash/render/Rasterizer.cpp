@@ -94,18 +94,9 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     if (rowFirst >= rowEnd) return;
     firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
     lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
-    float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
-    std::vector<Cell>* rowCells = rows_.data() + (rowFirst - clip_.Y0);
-    size_t added = 0;
-    for (int y = rowFirst; y < rowEnd; ++y, ++rowCells) {
-        std::vector<Cell>& row = *rowCells;
-        const size_t before = row.size();
-        const float rowTop = std::max(static_cast<float>(y), y0);
-        const float rowBottom = std::min(static_cast<float>(y + 1), y1);
-        const float dy = rowBottom - rowTop;
-        if (dy <= 0) continue;
-        const float xNext = x + dxdy * dy;
-        const float d = dy * dir;
+    // What the line does within one row, from x to xNext with height d
+    // (signed by its direction).
+    auto piece = [&](CellRow& row, float x, float xNext, float d) __attribute__((always_inline)) {
         const float xa = std::min(x, xNext), xb = std::max(x, xNext);
         const int ia = static_cast<int>(xa);
         const float xaFloor = static_cast<float>(ia);
@@ -115,35 +106,50 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
             // Within one cell: split by the line's mean position in it.
             const float mid = 0.5f * (x + xNext) - xaFloor;
             Emit(row, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
-        } else {
-            // Across several cells: the covered area grows quadratically in
-            // the first and last cells and linearly in those between.
-            const float s = 1.0f / (xb - xa);
-            const float fa = xa - xaFloor;
-            const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
-            const float fb = xb - static_cast<float>(ib) + 1.0f;
-            const float am = 0.5f * s * fb * fb;
-            if (ib == ia + 2) {
-                Emit(row, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
-                Emit(row, ib, d * am, 0.0f, styleLeft, styleRight);
-            } else {
-                const float a1 = s * (1.5f - fa);
-                const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
-                auto change = [&](int xi) {
-                    if (xi == ia) return d * a0;
-                    if (xi == ia + 1) return d * (a1 - a0);
-                    if (xi == ib - 1) return d * (1.0f - a2 - am);
-                    if (xi == ib) return d * am;
-                    return xi < ib ? d * s : 0.0f;
-                };
-                for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
-                    Emit(row, xi, change(xi), change(xi + 1), styleLeft, styleRight);
-            }
+            return;
         }
-        added += row.size() - before;
+        // Across several cells: the covered area grows quadratically in
+        // the first and last cells and linearly in those between.
+        const float s = 1.0f / (xb - xa);
+        const float fa = xa - xaFloor;
+        const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
+        const float fb = xb - static_cast<float>(ib) + 1.0f;
+        const float am = 0.5f * s * fb * fb;
+        if (ib == ia + 2) {
+            Emit(row, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
+            Emit(row, ib, d * am, 0.0f, styleLeft, styleRight);
+            return;
+        }
+        const float a1 = s * (1.5f - fa);
+        const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
+        auto change = [&](int xi) {
+            if (xi == ia) return d * a0;
+            if (xi == ia + 1) return d * (a1 - a0);
+            if (xi == ib - 1) return d * (1.0f - a2 - am);
+            if (xi == ib) return d * am;
+            return xi < ib ? d * s : 0.0f;
+        };
+        for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
+            Emit(row, xi, change(xi), change(xi + 1), styleLeft, styleRight);
+    };
+    CellRow* rows = rows_.data() - clip_.Y0;
+    float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
+    if (rowEnd - rowFirst == 1) {
+        piece(rows[rowFirst], x, x1, (y1 - std::max(y0, static_cast<float>(rowFirst))) * dir);
+        return;
+    }
+    // The first and last rows may be cut; every row between is whole.
+    const float firstDy = static_cast<float>(rowFirst + 1) - std::max(y0, static_cast<float>(rowFirst));
+    float xNext = x + dxdy * firstDy;
+    piece(rows[rowFirst], x, xNext, firstDy * dir);
+    x = xNext;
+    for (int y = rowFirst + 1; y < rowEnd - 1; ++y) {
+        xNext = x + dxdy;
+        piece(rows[y], x, xNext, dir);
         x = xNext;
     }
-    cellCount_ += added;
+    const float lastDy = std::min(y1, static_cast<float>(rowEnd)) - static_cast<float>(rowEnd - 1);
+    if (lastDy > 0) piece(rows[rowEnd - 1], x, x + dxdy * lastDy, lastDy * dir);
 }
 
 void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
@@ -153,10 +159,10 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     constexpr int kPrefetchRows = 4;
     for (int r = firstRow_; r <= lastRow_; ++r) {
         if (r + kPrefetchRows <= lastRow_) {
-            const std::vector<Cell>& ahead = rows_[static_cast<size_t>(r + kPrefetchRows)];
+            const CellRow& ahead = rows_[static_cast<size_t>(r + kPrefetchRows)];
             if (!ahead.empty()) sink.Prefetch(r + kPrefetchRows + clip_.Y0, ahead.front().X, ahead.back().X);
         }
-        std::vector<Cell>& row = rows_[static_cast<size_t>(r)];
+        CellRow& row = rows_[static_cast<size_t>(r)];
         if (!row.empty()) SweepRow(r + clip_.Y0, row, rule, antialias, sink);
     }
 }
@@ -249,7 +255,7 @@ float ReadCovers(float* delta, uint16_t* covers, int from, int to, float acc) {
 // the coverage holds and goes out as one span. So the work follows the
 // outline, and nothing depends on guessing how cells fall. Every cell
 // belongs to style 1, since lines keep the painted style on their left.
-void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
+void Rasterizer::SweepSingle(int y, const CellRow& row, FillRule rule, bool antialias, SpanSink& sink) {
     float* delta = dense_.data() - clip_.X0;  // by pixel; one to spare past the clip
     uint16_t* covers = run_.data() - clip_.X0;
     uint64_t* marks = blocks_.data();
@@ -307,7 +313,7 @@ void Rasterizer::SweepSingle(int y, const std::vector<Cell>& row, FillRule rule,
     for (int w = firstBlock >> 6; w <= lastBlock >> 6; ++w) marks[w] = 0;
 }
 
-void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink) {
+void Rasterizer::SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink) {
     if (styleCount_ == 2) {
         SweepSingle(y, row, rule, antialias, sink);
         return;
@@ -338,8 +344,8 @@ void Rasterizer::SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool ant
     };
     active_.clear();
     RunGatherer out{run_.data(), sink, y};
-    const Cell* c = row.data();
-    const Cell* end = c + row.size();
+    const Cell* c = row.begin();
+    const Cell* end = row.end();
     while (c != end) {
         const int x = c->X;
         for (; c != end && c->X == x; ++c) {

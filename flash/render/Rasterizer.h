@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -79,8 +80,34 @@ private:
         float A;
         float B;
     };
+    // A row's cells. Adding one is the hottest step of all: a store and a
+    // count, growing out of line only while a first frame warms up.
+    class CellRow {
+    public:
+        Cell* begin() { return cells_.data(); }
+        Cell* end() { return cells_.data() + count_; }
+        const Cell* begin() const { return cells_.data(); }
+        const Cell* end() const { return cells_.data() + count_; }
+        size_t size() const { return count_; }
+        bool empty() const { return count_ == 0; }
+        void clear() { count_ = 0; }
+        Cell& back() { return cells_[count_ - 1]; }
+        const Cell& front() const { return cells_[0]; }
+        const Cell& back() const { return cells_[count_ - 1]; }
+        Cell& operator[](size_t i) { return cells_[i]; }
+        [[gnu::always_inline]] void push_back(const Cell& c) {
+            if (count_ == cells_.size()) [[unlikely]]
+                Grow();
+            cells_[count_++] = c;
+        }
+
+    private:
+        [[gnu::noinline]] void Grow() { cells_.resize(std::max<size_t>(16, cells_.size() * 2)); }
+        std::vector<Cell> cells_;  // all in use up to count_, the rest room
+        size_t count_ = 0;
+    };
     void ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight);
-    [[gnu::always_inline]] void Emit(std::vector<Cell>& row, int x, float a, float b, uint32_t styleLeft,
+    [[gnu::always_inline]] void Emit(CellRow& row, int x, float a, float b, uint32_t styleLeft,
                                      uint32_t styleRight) {
         if (x >= clip_.X1) return;
         if (x < clip_.X0) {
@@ -96,14 +123,15 @@ private:
         }
         if (a == 0.0f && b == 0.0f) return;
         row.push_back({x, styleLeft, styleRight, a, b});
+        ++cellCount_;
     }
-    void SweepRow(int y, std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
-    void SweepSingle(int y, const std::vector<Cell>& row, FillRule rule, bool antialias, SpanSink& sink);
+    void SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
+    void SweepSingle(int y, const CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
     static constexpr int kBlockShift = 3;  // a one-style sweep marks blocks of eight pixels
 
     PixelRect clip_;
     uint32_t styleCount_ = 0;
-    std::vector<std::vector<Cell>> rows_;  // by row of the clip, capacity kept between passes
+    std::vector<CellRow> rows_;  // by row of the clip, capacity kept between passes
     int firstRow_ = 0, lastRow_ = -1;      // rows touched in this pass
     size_t cellCount_ = 0;
     std::vector<float> acc_, next_;

@@ -333,6 +333,25 @@ ActionWriter& ActionWriter::Jump(int16_t offset) {
 }
 ActionWriter& ActionWriter::If(int16_t offset) { return Raw(0x9D, ByteWriter().U16(static_cast<uint16_t>(offset)).Data()); }
 
+ActionWriter& ActionWriter::DefineFunction(const std::string& name, const std::vector<std::string>& params,
+                                           const ActionWriter& body) {
+    ByteWriter w;
+    w.Text(name).U16(static_cast<uint16_t>(params.size()));
+    for (const auto& p : params) w.Text(p);
+    w.U16(static_cast<uint16_t>(body.Size()));
+    return Raw(0x9B, w.Data()).Append(body);
+}
+
+ActionWriter& ActionWriter::DefineFunction2(const std::string& name, uint8_t registers, uint16_t preload,
+                                            const std::vector<std::pair<uint8_t, std::string>>& params,
+                                            const ActionWriter& body) {
+    ByteWriter w;
+    w.Text(name).U16(static_cast<uint16_t>(params.size())).U8(registers).U16(preload);
+    for (const auto& [reg, p] : params) w.U8(reg).Text(p);
+    w.U16(static_cast<uint16_t>(body.Size()));
+    return Raw(0x8E, w.Data()).Append(body);
+}
+
 Bytes ActionWriter::End() const {
     Bytes out = bytes_;
     out.push_back(0);

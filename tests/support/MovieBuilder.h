@@ -143,6 +143,20 @@ public:
     ActionWriter& Jump(int16_t offset);
     ActionWriter& If(int16_t offset);
     ActionWriter& Raw(uint8_t code, const Bytes& data);
+    ActionWriter& StoreRegister(uint8_t index) { return Raw(0x87, {index}); }
+    ActionWriter& PushRegister(uint8_t index) { return Raw(0x96, {4, index}); }
+    ActionWriter& Return() { return Op(0x3E); }
+    ActionWriter& Append(const ActionWriter& more) {
+        bytes_.insert(bytes_.end(), more.bytes_.begin(), more.bytes_.end());
+        return *this;
+    }
+    // function name(params) { body }; an empty name leaves it on the stack.
+    ActionWriter& DefineFunction(const std::string& name, const std::vector<std::string>& params,
+                                 const ActionWriter& body);
+    // The second form: `params` pairs a register (0: a local variable) with
+    // each name; `preload` is the flags word.
+    ActionWriter& DefineFunction2(const std::string& name, uint8_t registers, uint16_t preload,
+                                  const std::vector<std::pair<uint8_t, std::string>>& params, const ActionWriter& body);
     // Where the next action starts (for jump offsets).
     size_t Size() const { return bytes_.size(); }
     Bytes End() const;  // with the closing 0

@@ -108,6 +108,78 @@ TEST(Actions, VariablesArithmeticAndBranches) {
     EXPECT_EQ(vars.at("sum").Number, 20);
 }
 
+TEST(Actions, ScriptFunctionsRunWhenCalledAndReturnTheirValues) {
+    const ActionWriter halt = ActionWriter().Stop();
+    // function add(a, b) { var t = a + b; return t; }
+    ActionWriter add;
+    add.Push("t").Push("a").Op(0x1C).Push("b").Op(0x1C).Op(0x47).Op(0x3C).Push("t").Op(0x1C).Return();
+    // The second form: a and b in registers 1 and 2, `this` preloaded first
+    // into register 1 and then overwritten by a; returns a * b.
+    ActionWriter mul;
+    mul.PushRegister(1).PushRegister(2).Op(0x0C).Return();
+    // function down(n) { if (n == 0) return "done"; return down(n - 1); }
+    ActionWriter recurse;
+    recurse.Push("n").Op(0x1C).PushInt(1).Op(0x0B).PushInt(1).Push("down").Op(0x3D).Return();
+    ActionWriter down;
+    down.Push("n").Op(0x1C).PushInt(0).Op(0x49).If(static_cast<int16_t>(recurse.Size())).Append(recurse);
+    down.Push("done").Return();
+    // And one that calls itself with no end.
+    ActionWriter forever;
+    forever.PushInt(0).Push("forever").Op(0x3D).Return();
+
+    struct Case {
+        const char* name;
+        ActionWriter script;
+        bool expectPlaying;
+        const char* var;  // a root variable to check, or null
+        double number;    // its value when a number; -1: it must not exist
+        const char* text; // or its text
+    };
+    std::vector<Case> cases;
+    cases.push_back({"defining does not run the body", ActionWriter().DefineFunction("halt", {}, halt), true, nullptr, 0, nullptr});
+    cases.push_back({"calling runs it", ActionWriter().DefineFunction("halt", {}, halt).PushInt(0).Push("halt").Op(0x3D).Op(0x17),
+                     false, nullptr, 0, nullptr});
+    cases.push_back({"arguments and return value",
+                     ActionWriter().DefineFunction("add", {"a", "b"}, add).Push("r").PushInt(3).PushInt(2).PushInt(2).Push("add").Op(0x3D).Op(0x1D),
+                     true, "r", 5, nullptr});
+    cases.push_back({"locals stay inside", ActionWriter().DefineFunction("add", {"a", "b"}, add).PushInt(3).PushInt(2).PushInt(2).Push("add").Op(0x3D).Op(0x17),
+                     true, "t", -1, nullptr});
+    cases.push_back({"registers of its own",
+                     ActionWriter().PushInt(9).StoreRegister(1).Op(0x17)
+                         .DefineFunction2("mul", 3, 0x01, {{1, "a"}, {2, "b"}}, mul)
+                         .Push("r").PushInt(5).PushInt(4).PushInt(2).Push("mul").Op(0x3D).Op(0x1D)
+                         .Push("kept").PushRegister(1).Op(0x1D),
+                     true, "r", 20, nullptr});
+    cases.push_back({"the caller's registers are its own", ActionWriter().PushInt(9).StoreRegister(1).Op(0x17)
+                         .DefineFunction2("mul", 3, 0x01, {{1, "a"}, {2, "b"}}, mul)
+                         .PushInt(5).PushInt(4).PushInt(2).Push("mul").Op(0x3D).Op(0x17)
+                         .Push("kept").PushRegister(1).Op(0x1D),
+                     true, "kept", 9, nullptr});
+    cases.push_back({"a function value called as a method",
+                     ActionWriter().Push("f").DefineFunction("", {"a", "b"}, add).Op(0x1D)
+                         .Push("r").PushInt(10).PushInt(1).PushInt(2).Push("this").Op(0x1C).Push("f").Op(0x52).Op(0x1D),
+                     true, "r", 11, nullptr});
+    cases.push_back({"recursion", ActionWriter().DefineFunction("down", {"n"}, down).Push("r").PushInt(6).PushInt(1).Push("down").Op(0x3D).Op(0x1D),
+                     true, "r", 0, "done"});
+    cases.push_back({"endless recursion ends", ActionWriter().DefineFunction("forever", {}, forever).PushInt(0).Push("forever").Op(0x3D).Op(0x17).Push("after").PushInt(1).Op(0x1D),
+                     true, "after", 1, nullptr});
+    cases.push_back({"a body longer than the script", ActionWriter().Raw(0x9B, {'f', 0, 0, 0, 0xFF, 0x7F}).Stop(), true, nullptr, 0, nullptr});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Movie m(LoadMovie(WithScript(c.script)));
+        EXPECT_EQ(m.Playing(), c.expectPlaying);
+        if (!c.var) continue;
+        auto& vars = m.Root().Variables();
+        if (c.number < 0) {
+            EXPECT_FALSE(vars.count(c.var));
+            continue;
+        }
+        ASSERT_TRUE(vars.count(c.var));
+        if (c.text) EXPECT_EQ(vars.at(c.var).String, c.text);
+        else EXPECT_EQ(vars.at(c.var).Number, c.number);
+    }
+}
+
 TEST(Actions, PropertiesOfClips) {
     // Root's _totalframes into t; kid's _currentframe into c; kid._x = 12.
     ActionWriter a;
