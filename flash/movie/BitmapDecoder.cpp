@@ -23,6 +23,8 @@
 #pragma GCC diagnostic pop
 #endif
 
+#include <algorithm>
+#include <initializer_list>
 #include <vector>
 
 namespace qb::movie {
@@ -30,9 +32,19 @@ namespace {
 
 constexpr int kMaxSide = 8192;
 
+bool StartsWith(std::span<const uint8_t> data, std::initializer_list<uint8_t> head) {
+    return data.size() >= head.size() && std::equal(head.begin(), head.end(), data.begin());
+}
+
+// Since version 8 the JPEG tags may carry a PNG or GIF file instead; only a
+// JPEG gets the marker repair and the separate alpha plane.
+bool IsJpeg(std::span<const uint8_t> data) {
+    return !StartsWith(data, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}) && !StartsWith(data, {'G', 'I', 'F', '8'});
+}
+
 // Old authoring tools wrote an end-of-image plus start-of-image pair inside
-// the data (and the shared tables end with one); the pair is dropped so the
-// decoder sees one stream.
+// the data (and the shared tables end with one, and some data starts with
+// one); the pairs are dropped so the decoder sees one stream with one start.
 std::vector<uint8_t> JoinJpeg(std::span<const uint8_t> tables, std::span<const uint8_t> data) {
     std::vector<uint8_t> all(tables.begin(), tables.end());
     all.insert(all.end(), data.begin(), data.end());
@@ -40,12 +52,12 @@ std::vector<uint8_t> JoinJpeg(std::span<const uint8_t> tables, std::span<const u
     out.reserve(all.size());
     for (size_t i = 0; i < all.size(); ++i) {
         if (i + 3 < all.size() && all[i] == 0xFF && all[i + 1] == 0xD9 && all[i + 2] == 0xFF && all[i + 3] == 0xD8) {
-            if (out.empty()) out.push_back(0xFF), out.push_back(0xD8);
             i += 3;
             continue;
         }
         out.push_back(all[i]);
     }
+    if (!StartsWith(out, {0xFF, 0xD8})) out.insert(out.begin(), {0xFF, 0xD8});
     return out;
 }
 
@@ -120,27 +132,30 @@ std::shared_ptr<render::Image> Lossless(std::span<const uint8_t> body, bool with
     return img;
 }
 
-}  // namespace
 
-std::shared_ptr<render::Image> DecodeBitmap(uint16_t tagCode, std::span<const uint8_t> body,
-                                            std::span<const uint8_t> jpegTables, size_t maxPixels) {
+std::shared_ptr<render::Image> DecodeAny(uint16_t tagCode, std::span<const uint8_t> body,
+                                         std::span<const uint8_t> jpegTables, size_t maxPixels) {
     switch (tagCode) {
         case swf::tags::DefineBits:
             return Decode(JoinJpeg(jpegTables, body), maxPixels);
         case swf::tags::DefineBitsJpeg2:
-            return Decode(JoinJpeg({}, body), maxPixels);
-        case swf::tags::DefineBitsJpeg3: {
+            return IsJpeg(body) ? Decode(JoinJpeg({}, body), maxPixels) : Decode(body, maxPixels);
+        case swf::tags::DefineBitsJpeg3:
+        case swf::tags::DefineBitsJpeg4: {
             swf::Reader r(body);
             const uint32_t alphaAt = r.U32();
-            if (alphaAt > r.Remaining()) return nullptr;
-            auto img = Decode(JoinJpeg({}, r.Take(alphaAt)), maxPixels);
+            // The deblocking strength of the newer form is not applied: the
+            // decoder's own smoothing of block edges is close enough.
+            if (tagCode == swf::tags::DefineBitsJpeg4) r.U16();
+            if (r.Overrun() || alphaAt > r.Remaining()) return nullptr;
+            const auto data = r.Take(alphaAt);
+            if (!IsJpeg(data)) return Decode(data, maxPixels);  // PNG and GIF carry their own alpha
+            auto img = Decode(JoinJpeg({}, data), maxPixels);
             if (!img) return nullptr;
+            // A missing or damaged alpha plane leaves the picture opaque.
             const auto alpha = Inflate(r.Rest(), img->Pixels.size());
-            if (alpha.empty()) return img;  // PNG and GIF carry their own alpha
-            for (size_t i = 0; i < img->Pixels.size(); ++i) {
-                const uint32_t c = img->Pixels[i];
-                img->Pixels[i] = render::pixel::Scale(c | 0xFF000000u, alpha[i] + (alpha[i] >> 7));
-            }
+            for (size_t i = 0; i < alpha.size(); ++i)
+                img->Pixels[i] = render::pixel::Scale(img->Pixels[i] | 0xFF000000u, alpha[i] + (alpha[i] >> 7));
             return img;
         }
         case swf::tags::DefineBitsLossless:
@@ -150,6 +165,16 @@ std::shared_ptr<render::Image> DecodeBitmap(uint16_t tagCode, std::span<const ui
         default:
             return nullptr;
     }
+}
+
+}  // namespace
+
+std::shared_ptr<render::Image> DecodeBitmap(uint16_t tagCode, std::span<const uint8_t> body,
+                                            std::span<const uint8_t> jpegTables, size_t maxPixels) {
+    auto img = DecodeAny(tagCode, body, jpegTables, maxPixels);
+    if (img)
+        img->Opaque = std::all_of(img->Pixels.begin(), img->Pixels.end(), [](uint32_t c) { return c >> 24 == 255; });
+    return img;
 }
 
 }  // namespace qb::movie

@@ -45,7 +45,12 @@ void Clip::Goto(int frame, bool play) {
 
 void Clip::RunFrame(int frame, bool scripts) {
     if (frame < 1 || frame > static_cast<int>(timeline_.Frames.size())) return;
-    for (const swf::Tag& tag : timeline_.Frames[static_cast<size_t>(frame) - 1]) {
+    const auto& tags = timeline_.Frames[static_cast<size_t>(frame) - 1];
+    // Sprite set-up scripts come before anything else the frame runs, even
+    // on a frame a jump passes over (the movie runs each only once).
+    for (const swf::Tag& tag : tags)
+        if (tag.Code == swf::tags::DoInitAction) movie_.QueueInitScript(tag.Body);
+    for (const swf::Tag& tag : tags) {
         switch (tag.Code) {
             case swf::tags::PlaceObject:
             case swf::tags::PlaceObject2:

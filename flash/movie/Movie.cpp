@@ -46,7 +46,25 @@ void Movie::GotoFrame(int frameNum, bool play) {
 }
 
 void Movie::QueueScript(Clip& clip, std::span<const uint8_t> code) {
-    scripts_.push_back({clip.weak_from_this(), code});
+    scripts_.push_back({clip.weak_from_this(), code, std::nullopt});
+}
+
+void Movie::QueueInitScript(std::span<const uint8_t> body) {
+    if (body.size() < 2 || !initsRun_.insert(body.data()).second) return;
+    scripts_.push_back({{}, body.subspan(2), static_cast<uint16_t>(body[0] | body[1] << 8)});
+}
+
+std::shared_ptr<DisplayObject> Movie::FirstInstance(uint16_t id) const {
+    std::vector<const Clip*> stack{root_.get()};
+    while (!stack.empty()) {
+        const Clip* c = stack.back();
+        stack.pop_back();
+        for (const auto& [depth, child] : c->Children())
+            if (child->CharacterId == id && child->Char && child->Char->Kind == Character::Kind::Sprite) return child;
+        for (auto it = c->Children().rbegin(); it != c->Children().rend(); ++it)
+            if (const Clip* k = it->second->AsClip()) stack.push_back(k);
+    }
+    return nullptr;
 }
 
 void Movie::RunScripts() {
@@ -60,7 +78,8 @@ void Movie::RunScripts() {
             scripts_.clear();
             break;
         }
-        auto owner = s.Clip.lock();
+        auto owner = s.InitSprite ? FirstInstance(*s.InitSprite) : s.Clip.lock();
+        if (s.InitSprite && !owner) owner = root_;
         if (!owner || !owner->AsClip()) continue;
         vm.Run(*owner->AsClip(), s.Code);
     }

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -55,6 +57,9 @@ public:
     // For clips and scripts.
     void MarkDirty() { dirty_ = true; }
     void QueueScript(Clip& clip, std::span<const uint8_t> code);
+    // A DoInitAction body (sprite id, then the script): queued the first
+    // time only; it runs in the sprite's first instance, or the root.
+    void QueueInitScript(std::span<const uint8_t> body);
     uint64_t TickCount() const { return tick_; }
     int NextInstanceNumber() { return ++instances_; }
     std::shared_ptr<const int> LiveToken() const { return liveToken_; }
@@ -80,14 +85,17 @@ private:
     struct Script {
         std::weak_ptr<DisplayObject> Clip;
         std::span<const uint8_t> Code;
+        std::optional<uint16_t> InitSprite;  // the clip is found when it runs
     };
     void AdvanceTree(Clip& clip, bool isRoot);
+    std::shared_ptr<DisplayObject> FirstInstance(uint16_t id) const;
     void RunScripts();
 
     std::shared_ptr<const MovieDef> def_;
     std::shared_ptr<const int> liveToken_ = std::make_shared<const int>(0);
     std::shared_ptr<Clip> root_;
     std::deque<Script> scripts_;
+    std::unordered_set<const uint8_t*> initsRun_;  // by where their bytes are
     std::deque<std::string> trace_;
     bool loop_ = true;
     bool dirty_ = true;

@@ -1,6 +1,7 @@
 #include "flash/movie/MovieDef.h"
 
 #include "flash/movie/BitmapDecoder.h"
+#include "flash/movie/Button.h"
 #include "flash/movie/Morph.h"
 #include "flash/swf/Reader.h"
 
@@ -71,6 +72,7 @@ void MovieDef::ReadTimeline(std::span<const uint8_t> tags, Timeline& out, int ne
             case swf::tags::RemoveObject:
             case swf::tags::RemoveObject2:
             case swf::tags::DoAction:
+            case swf::tags::DoInitAction:
             case swf::tags::StartSound:
             case swf::tags::StartSound2:
             case swf::tags::SoundStreamBlock:
@@ -178,27 +180,18 @@ void MovieDef::Define(const swf::Tag& tag, int nesting) {
         case swf::tags::DefineButton:
         case swf::tags::DefineButton2: {
             const uint16_t id = r.U16();
-            auto button = std::make_shared<ButtonDef>();
-            if (tag.Code == swf::tags::DefineButton2) r.U8(), r.U16();  // menu flag, actions offset
-            for (;;) {
-                const uint8_t flags = r.U8();
-                if (flags == 0 || r.Overrun()) break;
-                ButtonDef::Part part;
-                part.CharacterId = r.U16();
-                part.Depth = r.U16();
-                part.Matrix = r.ReadMatrix();
-                if (tag.Code == swf::tags::DefineButton2) {
-                    part.Cx = r.ReadColorTransform(true);
-                    // FIXME: filter lists are not read, so the parts after one are lost.
-                    if (flags & 0x10) break;
-                    if (flags & 0x20) r.U8();  // blend mode
-                }
-                if (flags & 0x01) button->Up.push_back(part);
-            }
             Character c;
             c.Kind = Character::Kind::Button;
-            c.Button = std::move(button);
+            c.Button = std::make_shared<ButtonDef>(ReadButton(r, tag.Code == swf::tags::DefineButton2 ? 2 : 1));
             put(id, std::move(c));
+            break;
+        }
+        case swf::tags::DefineButtonSound: {
+            auto it = dictionary_.find(r.U16());
+            if (it == dictionary_.end() || it->second.Kind != Character::Kind::Button) break;
+            auto button = std::make_shared<ButtonDef>(*it->second.Button);
+            ReadButtonSounds(r, *button);
+            it->second.Button = std::move(button);
             break;
         }
         case swf::tags::DefineSound: {
@@ -222,6 +215,7 @@ void MovieDef::Define(const swf::Tag& tag, int nesting) {
         case swf::tags::DefineBits:
         case swf::tags::DefineBitsJpeg2:
         case swf::tags::DefineBitsJpeg3:
+        case swf::tags::DefineBitsJpeg4:
         case swf::tags::DefineBitsLossless:
         case swf::tags::DefineBitsLossless2: {
             if (tag.Body.size() < 2) break;

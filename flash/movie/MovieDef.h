@@ -3,9 +3,11 @@
 #include "flash/movie/Text.h"
 #include "flash/render/Image.h"
 #include "flash/sound/SoundDef.h"
+#include "flash/sound/SoundInfo.h"
 #include "flash/swf/MovieFile.h"
 #include "flash/swf/Shape.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -48,7 +50,17 @@ struct ButtonDef {
         swf::Matrix Matrix;
         swf::ColorTransform Cx;
     };
+    // A sound for a change of state (0 for none).
+    struct Sound {
+        uint16_t SoundId = 0;
+        sound::SoundInfo Info;
+    };
     std::vector<Part> Up;
+    // Leaving the pointer, the pointer arriving, pressing, releasing. Kept
+    // but never heard: buttons here never get the pointer (the players pass
+    // input on to the screen saver's host, the editor's preview drops it),
+    // so no button ever changes state.
+    std::array<Sound, 4> Sounds;
     movie::Timeline Timeline;  // none of its own: one still frame
 };
 

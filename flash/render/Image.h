@@ -10,9 +10,13 @@ namespace qb::render {
 struct Image {
     int Width = 0, Height = 0;
     std::vector<uint32_t> Pixels;
+    // Every alpha is 255 (kept by whoever fills the pixels: drawing such an
+    // image hides what lies under it).
+    bool Opaque = false;
 
     void Resize(int w, int h) {
         Width = w, Height = h;
+        Opaque = false;
         Pixels.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
     }
     uint32_t* Row(int y) { return Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(Width); }

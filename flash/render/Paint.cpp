@@ -1,5 +1,6 @@
 #include "flash/render/Paint.h"
 
+#include "flash/render/BitmapSpan.h"
 #include "flash/render/GradientSpan.h"
 
 #include <algorithm>
@@ -67,6 +68,8 @@ Paint Paint::FromStyle(const swf::FillStyle& style, const swf::Matrix& toPixels,
         p.bitmap_ = bitmap;
         p.repeat_ = style.Repeat;
         p.smooth_ = style.Smooth && quality == Quality::High;
+        // Nothing shows through an opaque bitmap whose transform keeps it so.
+        p.opaque_ = bitmap->Opaque && swf::ColorTransform::Channel(255, cx.AMul, cx.AAdd) == 255;
         return p;
     }
     // Gradients live in a square of 32768 twips centred on the origin; scale
@@ -101,46 +104,24 @@ void Paint::Fill(int y, int x0, int x1, uint32_t* out) const {
 }
 
 void Paint::FillBitmap(int y, int x0, int x1, uint32_t* out) const {
-    const Image& img = *bitmap_;
-    const int w = img.Width, h = img.Height;
-    double bx = inverse_.A * (x0 + 0.5) + inverse_.C * (y + 0.5) + inverse_.Tx;
-    double by = inverse_.B * (x0 + 0.5) + inverse_.D * (y + 0.5) + inverse_.Ty;
-    auto wrap = [this](int v, int size) {
-        if (repeat_) {
-            v %= size;
-            return v < 0 ? v + size : v;
+    double u = inverse_.A * (x0 + 0.5) + inverse_.C * (y + 0.5) + inverse_.Tx;
+    double v = inverse_.B * (x0 + 0.5) + inverse_.D * (y + 0.5) + inverse_.Ty;
+    // Smoothing blends around pixel centres, which sit half a pixel in.
+    if (smooth_) u -= 0.5, v -= 0.5;
+    const int n = x1 - x0;
+    FillBitmapSpan(*bitmap_, repeat_, smooth_, u, v, inverse_.A, inverse_.B, n, out);
+    if (cx_.IsIdentity()) return;
+    for (int i = 0; i < n; ++i) {
+        const uint32_t c = out[i];
+        const uint32_t a = c >> 24;
+        swf::Rgba s{0, 0, 0, static_cast<uint8_t>(a)};
+        if (a) {
+            s.R = static_cast<uint8_t>(std::min<uint32_t>(255, ((c >> 16) & 0xFF) * 255 / a));
+            s.G = static_cast<uint8_t>(std::min<uint32_t>(255, ((c >> 8) & 0xFF) * 255 / a));
+            s.B = static_cast<uint8_t>(std::min<uint32_t>(255, (c & 0xFF) * 255 / a));
         }
-        return std::clamp(v, 0, size - 1);
-    };
-    auto clampCoord = [](double v) { return std::clamp(v, -1e9, 1e9); };
-    for (int i = 0; i < x1 - x0; ++i, bx += inverse_.A, by += inverse_.B) {
-        uint32_t c;
-        if (smooth_) {
-            const double u = clampCoord(bx - 0.5), v = clampCoord(by - 0.5);
-            const int iu = static_cast<int>(std::floor(u)), iv = static_cast<int>(std::floor(v));
-            const uint32_t fu = static_cast<uint32_t>((u - iu) * 256), fv = static_cast<uint32_t>((v - iv) * 256);
-            const uint32_t* r0 = img.Row(wrap(iv, h));
-            const uint32_t* r1 = img.Row(wrap(iv + 1, h));
-            const int u0 = wrap(iu, w), u1 = wrap(iu + 1, w);
-            const uint32_t top = pixel::Scale(r0[u0], 256 - fu) + pixel::Scale(r0[u1], fu);
-            const uint32_t bottom = pixel::Scale(r1[u0], 256 - fu) + pixel::Scale(r1[u1], fu);
-            c = pixel::Scale(top, 256 - fv) + pixel::Scale(bottom, fv);
-        } else {
-            c = img.Row(wrap(static_cast<int>(std::floor(clampCoord(by))), h))[wrap(
-                static_cast<int>(std::floor(clampCoord(bx))), w)];
-        }
-        if (!cx_.IsIdentity()) {
-            const uint32_t a = c >> 24;
-            swf::Rgba s{0, 0, 0, static_cast<uint8_t>(a)};
-            if (a) {
-                s.R = static_cast<uint8_t>(std::min<uint32_t>(255, ((c >> 16) & 0xFF) * 255 / a));
-                s.G = static_cast<uint8_t>(std::min<uint32_t>(255, ((c >> 8) & 0xFF) * 255 / a));
-                s.B = static_cast<uint8_t>(std::min<uint32_t>(255, (c & 0xFF) * 255 / a));
-            }
-            s = cx_.Apply(s);
-            c = pixel::Premultiply(s.R, s.G, s.B, s.A);
-        }
-        out[i] = c;
+        s = cx_.Apply(s);
+        out[i] = pixel::Premultiply(s.R, s.G, s.B, s.A);
     }
 }
 

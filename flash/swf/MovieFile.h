@@ -67,7 +67,8 @@ inline constexpr uint16_t End = 0, ShowFrame = 1, DefineShape = 2, PlaceObject =
                           DefineFont = 10, DefineButton2 = 34, DefineText = 11, DefineFont2 = 48, DefineText2 = 33, DefineFont3 = 75,
                           DefineFontInfo = 13, DefineFontInfo2 = 62, DefineEditText = 37,
                           DefineSound = 14, StartSound = 15, SoundStreamHead = 18, SoundStreamBlock = 19,
-                          SoundStreamHead2 = 45, ExportAssets = 56, SymbolClass = 76, StartSound2 = 89;
+                          SoundStreamHead2 = 45, ExportAssets = 56, SymbolClass = 76, StartSound2 = 89,
+                          DefineButtonSound = 17, DefineBitsJpeg4 = 90;
 }
 
 }  // namespace qb::swf

@@ -1,6 +1,7 @@
 #include "tests/support/MovieBuilder.h"
 
 #include "tests/support/BitWriter.h"
+#include "tests/support/ShapeRecords.h"
 
 #include <zlib.h>
 
@@ -15,22 +16,11 @@ namespace {
 
 int32_t Fixed(double v) { return static_cast<int32_t>(std::lround(v * 65536.0)); }
 
-unsigned SBits(std::initializer_list<int32_t> values) {
-    unsigned n = 1;
-    for (int32_t v : values) n = std::max(n, BitWriter::SignedBits(v));
-    return n;
-}
-
-ByteWriter& Rgba(ByteWriter& w, uint32_t c) {
-    return w.U8(static_cast<uint8_t>(c >> 24)).U8(static_cast<uint8_t>(c >> 16)).U8(static_cast<uint8_t>(c >> 8)).U8(
-        static_cast<uint8_t>(c));
-}
-
 Bytes GradientStyle(uint8_t type, const MatrixSpec& m, const GradientSpec& g) {
     ByteWriter w;
     w.U8(type).Append(EncodeMatrix(m));
     w.U8(static_cast<uint8_t>(g.Spread << 6 | g.Interpolation << 4 | (g.Stops.size() & 0x0F)));
-    for (const auto& [ratio, color] : g.Stops) Rgba(w.U8(ratio), color);
+    for (const auto& [ratio, color] : g.Stops) PutRgba(w.U8(ratio), color);
     if (type == 0x13) w.U16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(g.Focal * 256))));
     return w.Take();
 }
@@ -91,7 +81,7 @@ uint32_t ShapeBuilder::AddFill(Bytes style) {
 
 uint32_t ShapeBuilder::Solid(uint32_t rgba) {
     ByteWriter w;
-    Rgba(w.U8(0x00), rgba);
+    PutRgba(w.U8(0x00), rgba);
     return AddFill(w.Take());
 }
 
@@ -109,7 +99,7 @@ uint32_t ShapeBuilder::Line(uint16_t widthTwips, uint32_t rgba) {
     ByteWriter w;
     w.U16(widthTwips);
     if (shape4_) w.U8(0).U8(0);  // round caps and joins, no fill of its own
-    Rgba(w, rgba);
+    PutRgba(w, rgba);
     maxLine_ = std::max(maxLine_, widthTwips);
     groups_.back().Lines.push_back(w.Take());
     return static_cast<uint32_t>(groups_.back().Lines.size());
@@ -173,50 +163,11 @@ ShapeBuilder& ShapeBuilder::NewGroup() {
     return *this;
 }
 
-void ShapeBuilder::WriteRecords(BitWriter& b, const Group& group, unsigned fillBits, unsigned lineBits) const {
-    for (const Record& r : group.Records) {
-        switch (r.Kind) {
-            case Record::Kind::Styles:
-                b.WriteUnsigned(0, 1);
-                b.WriteUnsigned(0x0E, 5);  // line style, fill 1, fill 0
-                b.WriteUnsigned(static_cast<uint32_t>(r.A), fillBits);
-                b.WriteUnsigned(static_cast<uint32_t>(r.B), fillBits);
-                b.WriteUnsigned(static_cast<uint32_t>(r.C), lineBits);
-                break;
-            case Record::Kind::Move: {
-                b.WriteUnsigned(0, 1);
-                b.WriteUnsigned(0x01, 5);
-                const unsigned n = SBits({r.A, r.B});
-                b.WriteUnsigned(n, 5);
-                b.WriteSigned(r.A, n);
-                b.WriteSigned(r.B, n);
-                break;
-            }
-            case Record::Kind::Line: {
-                const unsigned n = std::max(2u, SBits({r.A, r.B}));
-                b.WriteUnsigned(0b11, 2);
-                b.WriteUnsigned(n - 2, 4);
-                b.WriteFlag(true);  // general line
-                b.WriteSigned(r.A, n);
-                b.WriteSigned(r.B, n);
-                break;
-            }
-            case Record::Kind::Curve: {
-                const unsigned n = std::max(2u, SBits({r.A, r.B, r.C, r.D}));
-                b.WriteUnsigned(0b10, 2);
-                b.WriteUnsigned(n - 2, 4);
-                for (int32_t v : {r.A, r.B, r.C, r.D}) b.WriteSigned(v, n);
-                break;
-            }
-        }
-    }
-}
-
 Bytes ShapeBuilder::Glyph() const {
     BitWriter b;
     b.WriteUnsigned(1, 4);  // one fill style (the text's colour), no lines
     b.WriteUnsigned(0, 4);
-    WriteRecords(b, groups_.front(), 1, 0);
+    WriteShapeRecords(b, groups_.front().Records, 1, 0);
     b.WriteUnsigned(0, 6);
     return b.Take();
 }
@@ -249,7 +200,7 @@ Bytes ShapeBuilder::Body(uint16_t id) const {
             b.WriteUnsigned(fillBits, 4);
             b.WriteUnsigned(lineBits, 4);
         }
-        WriteRecords(b, group, fillBits, lineBits);
+        WriteShapeRecords(b, group.Records, fillBits, lineBits);
     }
     b.WriteUnsigned(0, 6);  // end of shape
     w.Append(b.Take());
@@ -281,6 +232,45 @@ void Remove(TagList& tags, uint16_t depth) { tags.Tag(tag::RemoveObject2, ByteWr
 
 void Label(TagList& tags, const std::string& name) { tags.Tag(tag::FrameLabel, ByteWriter().Text(name).Data()); }
 
+void Button(TagList& tags, int version, uint16_t id, const std::vector<ButtonPart>& parts, const Bytes& scripts) {
+    ByteWriter records;
+    for (const ButtonPart& p : parts) {
+        const bool extras = version >= 2;
+        const uint8_t flags = static_cast<uint8_t>(p.States | (extras && !p.Filters.empty() ? 0x10 : 0) |
+                                                   (extras && p.Blend ? 0x20 : 0));
+        records.U8(flags).U16(p.Character).U16(p.Depth).Append(EncodeMatrix(p.Matrix));
+        if (!extras) continue;
+        records.Append(EncodeCxformWithAlpha(p.Cx)).Append(p.Filters);
+        if (p.Blend) records.U8(*p.Blend);
+    }
+    records.U8(0);
+    ByteWriter body;
+    body.U16(id);
+    if (version >= 2) {
+        // The offset counts from its own field; 0 when there are no scripts.
+        body.U8(0).U16(scripts.empty() ? 0 : static_cast<uint16_t>(2 + records.Size()));
+    }
+    body.Append(records.Data()).Append(scripts);
+    tags.Tag(version >= 2 ? tag::DefineButton2 : tag::DefineButton, body.Data(), TagForm::Long);
+}
+
+Bytes Deflate(std::span<const uint8_t> bytes) {
+    uLongf packed = compressBound(static_cast<uLong>(bytes.size()));
+    Bytes z(packed);
+    if (compress(z.data(), &packed, bytes.data(), static_cast<uLong>(bytes.size())) != Z_OK)
+        throw std::runtime_error("zlib compress failed");
+    z.resize(packed);
+    return z;
+}
+
+namespace {
+void LosslessTag(TagList& tags, uint16_t code, uint16_t id, int w, int h, const Bytes& argb) {
+    ByteWriter body;
+    body.U16(id).U8(5).U16(static_cast<uint16_t>(w)).U16(static_cast<uint16_t>(h)).Append(Deflate(argb));
+    tags.Tag(code, body.Data(), TagForm::Long);
+}
+}  // namespace
+
 void BitmapLossless2(TagList& tags, uint16_t id, int w, int h, const std::vector<uint32_t>& rgba) {
     Bytes argb;
     for (uint32_t c : rgba) {
@@ -288,14 +278,24 @@ void BitmapLossless2(TagList& tags, uint16_t id, int w, int h, const std::vector
         auto pm = [a](uint32_t v) { return static_cast<uint8_t>((v * a + 127) / 255); };
         argb.insert(argb.end(), {static_cast<uint8_t>(a), pm(c >> 24 & 0xFF), pm(c >> 16 & 0xFF), pm(c >> 8 & 0xFF)});
     }
-    uLongf packed = compressBound(static_cast<uLong>(argb.size()));
-    Bytes z(packed);
-    if (compress(z.data(), &packed, argb.data(), static_cast<uLong>(argb.size())) != Z_OK)
-        throw std::runtime_error("zlib compress failed");
-    z.resize(packed);
+    LosslessTag(tags, tag::DefineBitsLossless2, id, w, h, argb);
+}
+
+void BitmapLossless(TagList& tags, uint16_t id, int w, int h, const std::vector<uint32_t>& rgba) {
+    Bytes xrgb;
+    for (uint32_t c : rgba)
+        xrgb.insert(xrgb.end(), {0xFF, static_cast<uint8_t>(c >> 24), static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8)});
+    LosslessTag(tags, tag::DefineBitsLossless, id, w, h, xrgb);
+}
+
+void BitmapJpeg(TagList& tags, uint16_t code, uint16_t id, const Bytes& file, const Bytes& alpha) {
     ByteWriter body;
-    body.U16(id).U8(5).U16(static_cast<uint16_t>(w)).U16(static_cast<uint16_t>(h)).Append(z);
-    tags.Tag(tag::DefineBitsLossless2, body.Data(), TagForm::Long);
+    body.U16(id);
+    if (code == tag::DefineBitsJpeg3 || code == tag::DefineBitsJpeg4) body.U32(static_cast<uint32_t>(file.size()));
+    if (code == tag::DefineBitsJpeg4) body.U16(0x0100);  // deblocking strength 1.0
+    body.Append(file);
+    if (!alpha.empty()) body.Append(Deflate(alpha));
+    tags.Tag(code, body.Data(), TagForm::Long);
 }
 
 ActionWriter& ActionWriter::Op(uint8_t code) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "tests/support/ShapeRecords.h"
 #include "tests/support/SwfWriter.h"
 
 #include <cstdint>
@@ -13,8 +14,10 @@ namespace qb::test {
 class BitWriter;
 
 namespace tag {
-inline constexpr uint16_t PlaceObject2 = 26, RemoveObject2 = 28, DefineShape3 = 32, DefineBitsLossless2 = 36,
-                          FrameLabel = 43, DefineMorphShape = 46, DefineShape4 = 83;
+inline constexpr uint16_t DefineBits = 6, DefineButton = 7, JpegTables = 8, DefineBitsLossless = 20, DefineBitsJpeg2 = 21,
+                          PlaceObject2 = 26, RemoveObject2 = 28, DefineShape3 = 32, DefineButton2 = 34,
+                          DefineBitsJpeg3 = 35, DefineBitsLossless2 = 36, FrameLabel = 43, DefineMorphShape = 46,
+                          DoInitAction = 59, DefineShape4 = 83, DefineMorphShape2 = 84, DefineBitsJpeg4 = 90;
 }
 
 struct MatrixSpec {
@@ -67,16 +70,12 @@ public:
     Bytes Glyph() const;
 
 private:
-    struct Record {
-        enum class Kind { Styles, Move, Line, Curve } Kind;
-        int32_t A = 0, B = 0, C = 0, D = 0;
-    };
+    using Record = ShapeRecord;
     struct Group {
         std::vector<Bytes> Fills, Lines;
         std::vector<Record> Records;
     };
     uint32_t AddFill(Bytes style);
-    void WriteRecords(BitWriter& b, const Group& group, unsigned fillBits, unsigned lineBits) const;
     void Track(int32_t x, int32_t y);
 
     bool shape4_;
@@ -106,6 +105,27 @@ void Remove(TagList& tags, uint16_t depth);
 void Label(TagList& tags, const std::string& name);
 // A bitmap of w x h straight-alpha 0xRRGGBBAA pixels.
 void BitmapLossless2(TagList& tags, uint16_t id, int w, int h, const std::vector<uint32_t>& rgba);
+// The same without alpha (true colour, 32 bits a pixel).
+void BitmapLossless(TagList& tags, uint16_t id, int w, int h, const std::vector<uint32_t>& rgba);
+// A picture file in one of the JPEG tags (DefineBits, 2, 3 or 4); for 3 and
+// 4 an alpha plane of one byte a pixel, packed here (empty: none).
+void BitmapJpeg(TagList& tags, uint16_t code, uint16_t id, const Bytes& file, const Bytes& alpha = {});
+Bytes Deflate(std::span<const uint8_t> bytes);
+
+// One part of a button: the states it shows in (bits of up 1, over 2,
+// down 4, hit 8), what and where.
+struct ButtonPart {
+    uint8_t States = 0x01;
+    uint16_t Character = 0;
+    uint16_t Depth = 1;
+    MatrixSpec Matrix{};
+    CxformSpec Cx{};          // DefineButton2 only, as are the two below
+    Bytes Filters{};          // a whole filter list (count first), raw
+    std::optional<uint8_t> Blend{};
+};
+// DefineButton (version 1: `scripts` are its action bytes, closing 0
+// included) or DefineButton2 (`scripts` are its condition records, raw).
+void Button(TagList& tags, int version, uint16_t id, const std::vector<ButtonPart>& parts, const Bytes& scripts = {});
 
 // Assembles frame scripts.
 class ActionWriter {

@@ -288,5 +288,48 @@ TEST(Actions, StringsAndComparisons) {
     EXPECT_EQ(v.at("len").Number, 5);
 }
 
+TEST(Actions, InitActionsRunOnceBeforeTheFrameScripts) {
+    // Frame 1 places sprite 2 as "kid"; its frame script reads what the
+    // init actions set, though they come after it in the file. Sprite 3 is
+    // never placed: its init action runs on the root.
+    SwfWriter w(MovieHeader{.Version = 6});
+    Square(w, 1);
+    for (uint16_t id : {2, 3}) {
+        TagList sprite;
+        Place(sprite, {.Depth = 1, .Character = 1});
+        sprite.ShowFrame().End();
+        w.DefineSprite(id, sprite);
+    }
+    auto init = [&w](uint16_t sprite, const ActionWriter& a) {
+        const Bytes code = a.End();
+        w.Tag(tag::DoInitAction, ByteWriter().U16(sprite).Append(code).Data(), TagForm::Long);
+    };
+    Place(w, {.Depth = 1, .Character = 2, .Name = std::string("kid")});
+    // seen = n; n = "used"; kidready = kid:ready
+    w.DoAction(ActionWriter()
+                   .Push("seen").Push("n").Op(0x1C).Op(0x1D)
+                   .Push("n").Push("used").Op(0x1D)
+                   .Push("kidready").Push("kid:ready").Op(0x1C).Op(0x1D)
+                   .End());
+    init(2, ActionWriter().Push("/:n").PushInt(1).Op(0x1D).Push("ready").PushBool(true).Op(0x1D));
+    init(3, ActionWriter().Push("orphan").PushInt(3).Op(0x1D));
+    w.Tag(tag::DoInitAction, Bytes{2});  // cut short: nothing to run
+    w.ShowFrame().ShowFrame().End();
+
+    Movie m(LoadMovie(w));
+    auto& root = m.Root().Variables();
+    ASSERT_TRUE(root.count("seen"));
+    EXPECT_EQ(root.at("seen").Number, 1);
+    EXPECT_TRUE(root.at("kidready").Bool);
+    EXPECT_TRUE(Kid(m).Variables().count("ready"));
+    EXPECT_FALSE(root.count("ready"));
+    EXPECT_EQ(root.at("orphan").Number, 3);
+
+    m.Tick();
+    m.Tick();  // back on frame 1: its script runs again, the init actions do not
+    EXPECT_EQ(m.FrameNum(), 0);
+    EXPECT_EQ(root.at("seen").String, "used");
+}
+
 }  // namespace
 }  // namespace qb::test

@@ -7,6 +7,7 @@
 #include "flash/movie/StageRenderer.h"
 #include "flash/render/Png.h"
 #include "platform/File.h"
+#include "tests/support/MorphBuilder.h"
 #include "tests/support/TextBuilder.h"
 #include "tests/unit/flash/FlashTestMovies.h"
 
@@ -233,6 +234,68 @@ SwfWriter TextFields() {
     return w;
 }
 
+// Each morph at its start, half way and at its end, left to right.
+SwfWriter Morphs() {
+    SwfWriter w = Stage200();
+    MorphBuilder a;  // a square into a diamond with one bulging side; red into blue, the line widening
+    a.Styles(0, a.Solid(kRed, kBlue), a.Line(20, 160, 0x000000FF, 0x20A040FF));
+    a.MoveTo(0, 0, 450, -100).LineTo(900, 0, 1000, 450);
+    a.CurveTo(1150, 450, 900, 900, 850, 850, 450, 1000);
+    a.LineTo(0, 900, -100, 450).LineTo(0, 0, 450, -100);
+    Morph(w, 1, a);
+    MorphBuilder b(true);  // a rectangle into a trapezoid; its gradient turns, recolours and moves its stops
+    const uint32_t sweep = b.Linear({.A = 0.03, .D = 0.03, .Tx = 500, .Ty = 400},
+                                    {.A = 0, .B = 0.03, .C = -0.03, .D = 0, .Tx = 500, .Ty = 450},
+                                    {.Stops = {{0, 0xE02020FF}, {128, 0xFFFFFFFF}, {255, 0xF0D020FF}}},
+                                    {.Stops = {{0, 0x20A040FF}, {64, 0xFFFFFFFF}, {255, 0x2040E0FF}}});
+    const uint32_t glow = b.Radial({.A = 0.01, .D = 0.01, .Tx = 500, .Ty = 400}, {.A = 0.02, .D = 0.02, .Tx = 500, .Ty = 500},
+                                   {.Stops = {{0, 0x000000FF}, {255, 0x00000000}}},
+                                   {.Stops = {{0, 0xFFFFFF80}, {255, 0xFFFFFF00}}});
+    b.Styles(0, sweep, b.Line(10, 120, 0x202020FF, 0xC02060FF));
+    b.MoveTo(0, 0, 250, 0).LineTo(1000, 0, 750, 0).LineTo(1000, 800, 1000, 900).LineTo(0, 800, 0, 900).LineTo(0, 0, 250, 0);
+    b.Styles(sweep, glow, 0);  // a hole in the sweep, filled with the glow
+    b.MoveTo(350, 250, 200, 200).LineTo(650, 250, 800, 200).LineTo(650, 550, 800, 800).LineTo(350, 550, 200, 800);
+    b.LineTo(350, 250, 200, 200);
+    Morph(w, 2, b);
+    uint16_t depth = 1;
+    for (uint16_t id : {1, 2})
+        for (int i = 0; i < 3; ++i)
+            Place(w, {.Depth = depth++, .Character = id,
+                      .Matrix = MatrixSpec{.Tx = 250 + i * 1300, .Ty = id == 1 ? 250 : 1800},
+                      .Ratio = static_cast<uint16_t>(i == 0 ? 0 : i == 1 ? 32768 : 65535)});
+    w.ShowFrame().End();
+    return w;
+}
+
+// Buttons show their up parts only, each with its own colour transform
+// under the placement's.
+SwfWriter Buttons() {
+    SwfWriter w = Stage200();
+    ShapeBuilder square;
+    square.Rect(0, 0, 800, 800, square.Solid(kRed));
+    Shape(w, 1, square);
+    ShapeBuilder circle;
+    circle.Circle(0, 0, 300, circle.Solid(kBlue));
+    Shape(w, 2, circle);
+    ShapeBuilder cover;  // over, down and hit parts: never drawn
+    cover.Rect(-200, -200, 1200, 1200, cover.Solid(kYellow));
+    Shape(w, 3, cover);
+    Button(w, 2, 10,
+           {{.Character = 1, .Depth = 1, .Cx = {.RMul = 128, .GMul = 128, .BMul = 128, .BAdd = 100}},
+            {.States = 0x06, .Character = 3, .Depth = 2},
+            {.Character = 2, .Depth = 3, .Matrix = {.Tx = 700, .Ty = 700}, .Cx = {.AMul = 160}},
+            {.States = 0x08, .Character = 3, .Depth = 4}});
+    Button(w, 1, 11, {{.Character = 2, .Depth = 1, .Matrix = {.A = 1.5, .D = 1.5}}, {.States = 0x02, .Character = 3}});
+    Place(w, {.Depth = 1, .Character = 10, .Matrix = MatrixSpec{.Tx = 200, .Ty = 200}});
+    Place(w, {.Depth = 2, .Character = 10, .Matrix = MatrixSpec{.Tx = 2200, .Ty = 200},
+              .Cx = CxformSpec{.RMul = 0, .GAdd = 120}});
+    Place(w, {.Depth = 3, .Character = 10, .Matrix = MatrixSpec{.A = 0.6, .B = 0.5, .C = -0.5, .D = 0.6, .Tx = 1100, .Ty = 1500},
+              .Cx = CxformSpec{.AMul = 128}});
+    Place(w, {.Depth = 4, .Character = 11, .Matrix = MatrixSpec{.Tx = 3100, .Ty = 2300}});
+    w.ShowFrame().End();
+    return w;
+}
+
 struct GoldenCase {
     const char* Name;
     std::function<SwfWriter()> Make;
@@ -251,6 +314,8 @@ const std::vector<GoldenCase>& Cases() {
         {"bitmaps", Bitmaps, 0, 200, 150, Quality::High},
         {"text_static", StaticText, 0, 400, 300, Quality::High},
         {"text_fields", TextFields, 1, 400, 300, Quality::High},
+        {"morphs", Morphs, 0, 200, 150, Quality::High},
+        {"buttons", Buttons, 0, 200, 150, Quality::High},
     };
     return cases;
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 namespace qb::test {
 namespace {
@@ -141,6 +142,92 @@ TEST(Timeline, ButtonsShowTheirUpState) {
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(Stage(*b), (std::vector<uint16_t>{1}));
     EXPECT_EQ(b->Children().at(1)->Matrix.Tx, 60);
+}
+
+TEST(Timeline, ButtonsShowTheirUpPartsWhateverElseTheyCarry) {
+    // Squares 1 and 2 up, square 4 only when over; button 3.
+    const Bytes dropShadowGlowAndConvolution = [] {
+        ByteWriter f;
+        f.U8(3);
+        f.U8(0).Append(Bytes(23, 0x11));
+        f.U8(4).U8(2).Append(Bytes(2 * 5 + 19, 0x22));
+        f.U8(5).U8(3).U8(3).Append(Bytes(8 + 9 * 4 + 5, 0x33));
+        return f.Take();
+    }();
+    const Bytes condScripts = ByteWriter().U16(0).U16(0x0008).Append(ActionWriter().Stop().End()).Take();
+    struct Case {
+        const char* name;
+        std::function<void(TagList&)> button;
+        std::vector<uint16_t> up;
+    };
+    const std::vector<ButtonPart> parts = {{.Character = 1, .Depth = 1}, {.States = 0x02, .Character = 4, .Depth = 2},
+                                           {.States = 0x09, .Character = 2, .Depth = 3}};
+    const Case cases[] = {
+        {"first form, with its scripts", [&](TagList& t) { Button(t, 1, 3, parts, ActionWriter().Play().End()); }, {1, 2}},
+        {"second form, with condition scripts", [&](TagList& t) { Button(t, 2, 3, parts, condScripts); }, {1, 2}},
+        {"filters and a blend mode before the last part",
+         [&](TagList& t) {
+             auto withFilters = parts;
+             withFilters[1].Filters = dropShadowGlowAndConvolution;
+             withFilters[1].Blend = 3;
+             Button(t, 2, 3, withFilters);
+         },
+         {1, 2}},
+        {"an unknown filter ends the parts",
+         [&](TagList& t) {
+             auto odd = parts;
+             odd[1].Filters = Bytes{1, 42, 0, 0};
+             Button(t, 2, 3, odd);
+         },
+         {1}},
+        {"cut inside the last part",
+         [&](TagList& t) {
+             TagList whole;
+             Button(whole, 2, 3, parts, condScripts);
+             const Bytes& b = whole.Data();
+             const size_t header = 6;  // a long tag header
+             t.Tag(tag::DefineButton2, Bytes(b.begin() + header, b.end() - static_cast<long>(condScripts.size()) - 4));
+         },
+         {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SwfWriter w;
+        Square(w, 1);
+        Square(w, 2, 0x00FF00FF);
+        Square(w, 4, 0x0000FFFF);
+        c.button(w);
+        Place(w, {.Depth = 1, .Character = 3});
+        w.ShowFrame().End();
+        Movie m(LoadMovie(w));
+        m.Tick();
+        auto* b = m.Root().Children().at(1)->AsClip();
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(Stage(*b), c.up);
+    }
+}
+
+TEST(Timeline, ButtonSoundsAreKeptAndNeverHeard) {
+    SwfWriter w;
+    w.DefineSound(5, Bytes(512, 0xC0));
+    Square(w, 1);
+    Button(w, 2, 3, {{.Character = 1}});
+    w.DefineButtonSound(3, {0, 5, 5, 0});
+    w.DefineButtonSound(1, {5, 5, 5, 5});  // a shape: no button to keep them
+    w.DefineButtonSound(99, {5, 0, 0, 0});  // nothing of that id
+    w.Tag(tag::DefineButtonSound, Bytes{3, 0, 5});  // cut short: the kept ones stay
+    Place(w, {.Depth = 1, .Character = 3});
+    w.ShowFrame().ShowFrame().End();
+    const auto def = LoadMovie(w);
+    const auto& sounds = def->Find(3)->Button->Sounds;
+    EXPECT_EQ(sounds[0].SoundId, 0);
+    EXPECT_EQ(sounds[1].SoundId, 5);
+    EXPECT_EQ(sounds[2].SoundId, 5);
+    EXPECT_EQ(sounds[3].SoundId, 0);
+    sound::Mixer mixer;
+    Movie m(def, &mixer, 1);
+    for (int i = 0; i < 4; ++i) m.Tick();
+    EXPECT_EQ(mixer.Voices(), 0u);
 }
 
 TEST(Timeline, CompressedMoviesPlayLikeUncompressedOnes) {
