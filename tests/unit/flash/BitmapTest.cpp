@@ -80,8 +80,8 @@ TEST(Bitmaps, EveryFormDecodesToThePicture) {
         {"jpeg", [&](TagList& t) { BitmapJpeg(t, tag::DefineBitsJpeg2, 1, jpeg); }, 255, 12},
         {"jpeg behind a stray end and start",
          [&](TagList& t) {
-             Bytes odd{0xFF, 0xD9, 0xFF, 0xD8};
-             odd.insert(odd.end(), jpeg.begin(), jpeg.end());
+             Bytes odd = jpeg;
+             odd.insert(odd.begin(), {0xFF, 0xD9, 0xFF, 0xD8});
              BitmapJpeg(t, tag::DefineBitsJpeg2, 1, odd);
          },
          255, 12},
