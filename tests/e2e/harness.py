@@ -209,6 +209,13 @@ class Desktop:
         h = hexes[-1]
         return tuple(int(h[i:i + 2], 16) for i in (1, 3, 5))
 
+    def pixels(self, x, y, w, h):
+        """The colours of a w x h rectangle of the screen, row by row."""
+        r = subprocess.run(["import", "-display", self.display, "-window", "root", "-crop", f"{w}x{h}+{x}+{y}",
+                            "-depth", "8", "rgb:-"], env=self._env(), capture_output=True)
+        data = r.stdout
+        return [tuple(data[i:i + 3]) for i in range(0, len(data) - 2, 3)]
+
     # -- what the program leaves behind -------------------------------------
     def reg_query(self, key, value):
         """A registry value as text, or None when it is not there."""

@@ -149,6 +149,23 @@ def movie(colours, width=400, height=300, rate=12, frames_each=1, background=(25
     return b"FWS\x06" + struct.pack("<I", 8 + len(body)) + body
 
 
+def text_movie(text, font="Arial", rgb=(200, 0, 0), width=400, height=300):
+    """A one-frame movie of a white stage with a bordered text field that
+    shows `text` (UTF-8) in a device font: a font that names itself and
+    carries no outlines, so the system draws its letters."""
+    name = font.encode()
+    # DefineFont2 without glyphs: wide offsets and codes, and only the code
+    # table's offset in the offset table.
+    define_font = struct.pack("<HBBB", 1, 0x0C, 0, len(name)) + name + struct.pack("<HI", 0, 4)
+    field = struct.pack("<H", 2) + rect(500, width * 20 - 500, 1500, 3000)
+    field += bytes([0x80 | 0x08 | 0x04 | 0x01, 0x08])  # text, read-only, colour, font; border
+    field += struct.pack("<HH", 1, 600) + bytes(rgb) + b"\xff" + b"\x00" + text.encode() + b"\x00"
+    tags = tag(9, bytes((255, 255, 255))) + tag(48, define_font) + tag(37, field)
+    tags += tag(26, bytes([0x02]) + struct.pack("<HH", 1, 2)) + tag(1) + tag(0)
+    body = rect(0, width * 20, 0, height * 20) + struct.pack("<HH", 12 << 8, 1) + tags
+    return b"FWS\x08" + struct.pack("<I", 8 + len(body)) + body
+
+
 def wave(seconds=1.0, frequency=440, rate=22050):
     """A mono 16-bit sine tone as a wave file."""
     n = int(seconds * rate)

@@ -115,6 +115,24 @@ class FullScreen(PlayerCase):
                     self.assertTrue(near(self.desktop.pixel(x, y), colour), f"({x}, {y}) {self.desktop.pixel(x, y)}")
                 self.desktop.stop_programs()
 
+    def test_text_in_a_device_font_is_drawn_by_the_system(self):
+        """A text field whose font carries no outlines: the letters, Latin
+        and Chinese, come from the system's fonts."""
+        app = self.prepare([("a.swf", movies.text_movie("Hello 你好"))], MovieSize=0)
+        self.start_saver(app)
+        # The stage shows at its own size, centred: its field starts 25 px
+        # in and 75 px down, with the text in its first 40 px.
+        left, top = 312 + 27, 234 + 77
+
+        def red_in(x0, x1):
+            return sum(1 for r, g, b in self.desktop.pixels(left + x0, top, x1 - x0, 40) if r > 150 and g < 90 and b < 90)
+
+        harness.wait_until("red letters in the field", lambda: red_in(0, 70) > 40)
+        chinese = red_in(85, 160)
+        if chinese <= 40:
+            self.fail(f"no Chinese letters; screen in {self.desktop.screenshot('device_text')}")
+        self.assertEqual(red_in(200, 340), 0)  # nothing past the text
+
     # ------------------------------------------------------------ exit
 
     def test_a_mouse_move_beyond_fifteen_pixels_ends_it(self):
