@@ -3,6 +3,7 @@
 #include "flash/movie/FieldText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace qb::movie {
@@ -154,7 +155,20 @@ void StageRenderer::DrawObject(const DisplayObject& obj, const swf::Matrix& m, c
                                const render::Mask* mask, int nesting) {
     if (nesting > 64) return;
     if (const swf::ShapeDef* shape = ShapeOf(obj)) {
-        const render::PixelRect all{0, 0, target_->Width, target_->Height};
+        render::PixelRect all{0, 0, target_->Width, target_->Height};
+        if (obj.Char->Kind == Character::Kind::EditText && m.B == 0 && m.C == 0) {
+            // A field shows its text through its own rectangle: a long line
+            // ends at its side. (A turned field is not cut.)
+            const swf::Rect& b = obj.Char->EditText->Bounds;
+            double x0, y0, x1, y1;
+            m.Apply(b.XMin, b.YMin, x0, y0);
+            m.Apply(b.XMax, b.YMax, x1, y1);
+            auto pixel = [](double v) { return static_cast<int>(std::clamp(std::floor(v + 0.5), -1e8, 1e8)); };
+            // A pixel to spare all round keeps the border's soft edge.
+            all = all.Intersect({pixel(std::min(x0, x1)) - 1, pixel(std::min(y0, y1)) - 1, pixel(std::max(x0, x1)) + 1,
+                                 pixel(std::max(y0, y1)) + 1});
+            if (all.Empty()) return;
+        }
         const TextShape* text = TextOf(obj);
         if (text && !text->Glyphs.empty() && Steady(obj, m) && drawer_->GlyphsFit(text->Glyphs, m)) {
             if (!text->Backdrop.Edges.empty()) drawer_->Draw(text->Backdrop, m, cx, *target_, all, mask);

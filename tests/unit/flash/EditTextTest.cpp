@@ -178,6 +178,24 @@ TEST(EditText, BorderIsAFramedWhiteBackgroundUnderTheText) {
     EXPECT_TRUE(Build({.Bounds = {100, 1100, 200, 800}, .UseOutlines = true, .Font = 1}, "A").Lines.empty());
 }
 
+TEST(EditText, ALongLineEndsAtTheFieldsSide) {
+    // A 50 x 30 pixel field on a 100 x 50 stage; twenty letters reach far past it.
+    SwfWriter w(MovieHeader{.Version = 8, .FrameRect = {0, 2000, 0, 1000}});
+    DefineFont2(w, 1, BlockFont(), 2);
+    DefineEditText(w, 2, {.Bounds = {0, 1000, 0, 600}, .UseOutlines = true, .Font = 1, .Height = 240,
+                          .Rgba = 0x000000FF, .Text = std::string(20, 'A')});
+    Place(w, {.Depth = 1, .Character = 2});
+    w.ShowFrame().End();
+    const auto image = movie::RenderFrame(LoadMovie(w), 0, 100, 50, render::Quality::High);
+    const uint32_t background = image.Pixels[49 * 100 + 99];
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (image.Pixels[static_cast<size_t>(y) * 100 + x] != background) ++(x < 51 ? inside : outside);
+    EXPECT_GT(inside, 50);
+    EXPECT_EQ(outside, 0);
+}
+
 TEST(EditText, DeviceFontsComeFromTheHost) {
     auto host = std::make_shared<SquareHost>();
     movie::HostGlyphCache cache(host);
