@@ -166,7 +166,9 @@ TextShape BuildEditText(const EditTextDef& field, std::string_view text, bool ut
     const double step = std::max(1.0, font.LineHeight());
     for (size_t n = 0; n < lines.size(); ++n) {
         const double lineTop = top + static_cast<double>(n) * step;
-        if (lineTop >= field.Bounds.YMax) break;  // the lines below the field are hidden
+        // The lines below the field are hidden, unless the field grows to
+        // fit its text.
+        if (lineTop >= field.Bounds.YMax && !field.AutoSize) break;
         const double baseline = lineTop + font.Ascent();
         for (size_t i = 0; i < lines[n].Chars.size(); ++i)
             font.Draw(out, lines[n].Chars[i], left + lines[n].X[i], baseline, style, group);

@@ -156,9 +156,10 @@ void StageRenderer::DrawObject(const DisplayObject& obj, const swf::Matrix& m, c
     if (nesting > 64) return;
     if (const swf::ShapeDef* shape = ShapeOf(obj)) {
         render::PixelRect all{0, 0, target_->Width, target_->Height};
-        if (obj.Char->Kind == Character::Kind::EditText && m.B == 0 && m.C == 0) {
+        if (obj.Char->Kind == Character::Kind::EditText && !obj.Char->EditText->AutoSize && m.B == 0 && m.C == 0) {
             // A field shows its text through its own rectangle: a long line
-            // ends at its side. (A turned field is not cut.)
+            // ends at its side. (A turned field is not cut; one that grows
+            // to fit its text never needs to be.)
             const swf::Rect& b = obj.Char->EditText->Bounds;
             double x0, y0, x1, y1;
             m.Apply(b.XMin, b.YMin, x0, y0);

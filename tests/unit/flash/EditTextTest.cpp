@@ -196,6 +196,28 @@ TEST(EditText, ALongLineEndsAtTheFieldsSide) {
     EXPECT_EQ(outside, 0);
 }
 
+TEST(EditText, AFieldThatGrowsToFitShowsAllItsText) {
+    // The same line in a field that sizes itself, and more lines than its
+    // height holds: nothing is cut.
+    SwfWriter w(MovieHeader{.Version = 8, .FrameRect = {0, 2000, 0, 2000}});
+    DefineFont2(w, 1, BlockFont(), 2);
+    DefineEditText(w, 2, {.Bounds = {0, 1000, 0, 200}, .Multiline = true, .AutoSize = true, .UseOutlines = true,
+                          .Font = 1, .Height = 240, .Rgba = 0x000000FF,
+                          .Text = std::string(20, 'A') + "\r" + std::string(3, 'A')});
+    Place(w, {.Depth = 1, .Character = 2});
+    w.ShowFrame().End();
+    const auto image = movie::RenderFrame(LoadMovie(w), 0, 100, 100, render::Quality::High);
+    const uint32_t background = image.Pixels[99 * 100 + 99];
+    auto marked = [&](int x0, int x1, int y0, int y1) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (image.Pixels[static_cast<size_t>(y) * 100 + x] != background) return true;
+        return false;
+    };
+    EXPECT_TRUE(marked(60, 100, 0, 15));  // the first line past the field's side
+    EXPECT_TRUE(marked(0, 30, 15, 30));   // the second line below its height
+}
+
 TEST(EditText, DeviceFontsComeFromTheHost) {
     auto host = std::make_shared<SquareHost>();
     movie::HostGlyphCache cache(host);
