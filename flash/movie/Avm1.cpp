@@ -1,6 +1,7 @@
 #include "flash/movie/Avm1.h"
 
 #include "flash/movie/Clip.h"
+#include "flash/movie/LowerCase.h"
 #include "flash/movie/Movie.h"
 #include "flash/swf/Reader.h"
 
@@ -14,11 +15,6 @@
 
 namespace qb::movie {
 namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 const char* const kProperties[] = {"_x",       "_y",          "_xscale",    "_yscale",   "_currentframe",
                                    "_totalframes", "_alpha",   "_visible",   "_width",    "_height",
@@ -51,7 +47,7 @@ struct Avm1::Frame {
 
 Value* Avm1::Local(const std::string& name) {
     if (!current_ || !current_->InFunction) return nullptr;
-    const std::string key = Lower(name);
+    const std::string key = LowerCase(name);
     for (auto& [k, v] : current_->Locals)
         if (k == key) return &v;
     return nullptr;
@@ -77,7 +73,7 @@ void Avm1::Push(Value v) {
 }
 
 int Avm1::PropertyIndex(const std::string& name) {
-    const std::string key = Lower(name);
+    const std::string key = LowerCase(name);
     for (int i = 0; i < static_cast<int>(std::size(kProperties)); ++i)
         if (key == kProperties[i]) return i;
     return -1;
@@ -98,7 +94,7 @@ Value Avm1::GetVariable(const std::string& name, Clip& scope) {
         return GetMember(Value::Of(owner), name.substr(cut + 1));
     }
     if (Value* local = Local(name)) return *local;
-    const std::string key = Lower(name);
+    const std::string key = LowerCase(name);
     if (key == "this") return current_ && current_->InFunction ? current_->This : Value::Of(scope.shared_from_this());
     if (key == "_root" || key == "_level0") return Value::Of(movie_.Root().shared_from_this());
     if (key == "_parent") return Value::Of(scope.Parent ? scope.Parent->shared_from_this() : nullptr);
@@ -181,9 +177,9 @@ void Avm1::SetProperty(DisplayObject& obj, int index, const Value& v) {
 }
 
 Value Avm1::GetMember(const Value& obj, const std::string& name) {
-    if (obj.Type == Value::Type::String && Lower(name) == "length") return Value::Num(obj.String.size());
+    if (obj.Type == Value::Type::String && LowerCase(name) == "length") return Value::Num(obj.String.size());
     if (obj.Type == Value::Type::MathObject) {
-        const std::string key = Lower(name);
+        const std::string key = LowerCase(name);
         if (key == "pi") return Value::Num(std::numbers::pi);
         return {};
     }
@@ -195,7 +191,7 @@ Value Avm1::GetMember(const Value& obj, const std::string& name) {
     Clip* clip = target->AsClip();
     if (!clip) return {};
     auto& vars = clip->Variables();
-    auto it = vars.find(Lower(name));
+    auto it = vars.find(LowerCase(name));
     if (it != vars.end()) return it->second;
     if (auto child = clip->ChildNamed(name)) return Value::Of(child);
     return {};
@@ -212,7 +208,7 @@ void Avm1::SetMember(const Value& obj, const std::string& name, Value v) {
     }
     if (Clip* clip = target->AsClip()) {
         auto& vars = clip->Variables();
-        if (vars.size() < 10000 || vars.count(Lower(name))) vars[Lower(name)] = std::move(v);
+        if (vars.size() < 10000 || vars.count(LowerCase(name))) vars[LowerCase(name)] = std::move(v);
         if (movie_.Definition().HasBoundText()) movie_.MarkDirty();  // a field may show it
     }
 }
@@ -245,7 +241,7 @@ void Avm1::GotoFrame(Clip& clip, const Value& frame, bool play, int bias) {
 }
 
 Value Avm1::CallMethod(const Value& obj, const std::string& name, const std::vector<Value>& args) {
-    const std::string key = Lower(name);
+    const std::string key = LowerCase(name);
     auto arg = [&](size_t i) { return i < args.size() ? args[i] : Value{}; };
     if (obj.Type == Value::Type::MathObject) {
         const double a = arg(0).ToNumber(Version()), b = arg(1).ToNumber(Version());
@@ -339,7 +335,7 @@ void Avm1::Run(Clip& clip, std::span<const uint8_t> code) {
     f.Base = clip.shared_from_this();
     f.Target = f.Base;
     stack_.clear();
-    constants_.clear();
+    constants_.reset();
     Execute(f);
 }
 
@@ -375,7 +371,7 @@ void Avm1::DefineFunction(Frame& f, bool second, swf::Reader& r, Clip& scope) {
     }
     for (uint16_t i = 0; i < params && !r.AtEnd(); ++i) {
         fn->ParamRegisters.push_back(second ? r.U8() : 0);
-        fn->Params.push_back(Lower(r.String()));
+        fn->Params.push_back(LowerCase(r.String()));
     }
     // The body follows the definition in the stream, whatever happens: it
     // must never run where it was written.
@@ -388,7 +384,7 @@ void Avm1::DefineFunction(Frame& f, bool second, swf::Reader& r, Clip& scope) {
     fn->Home = f.Base;
     Value value = Value::Fn(std::move(fn));
     if (name.empty()) Push(std::move(value));
-    else if (f.InFunction) f.Locals.emplace_back(Lower(name), std::move(value));
+    else if (f.InFunction) f.Locals.emplace_back(LowerCase(name), std::move(value));
     else SetVariable(name, std::move(value), scope);
 }
 
@@ -432,7 +428,7 @@ Value Avm1::Invoke(const ScriptFunction& fn, const Value& self, const std::vecto
     }
     // The body sees the pool it was written with, and a stack of its own
     // that leaves the caller's as it was.
-    std::vector<std::string> callerConstants = std::move(constants_);
+    std::shared_ptr<const std::vector<std::string>> callerConstants = std::move(constants_);
     constants_ = fn.Constants;
     std::vector<Value> callerStack = std::move(stack_);
     stack_.clear();
@@ -505,7 +501,7 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
                     case 8:
                     case 9: {
                         const size_t i = type == 8 ? r.U8() : r.U16();
-                        Push(i < constants_.size() ? Value::Str(constants_[i]) : Value{});
+                        Push(constants_ && i < constants_->size() ? Value::Str((*constants_)[i]) : Value{});
                         break;
                     }
                     default: return;
@@ -513,9 +509,10 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
             }
             break;
         case 0x88: {  // constantPool
-            constants_.clear();
+            auto pool = std::make_shared<std::vector<std::string>>();
             const uint16_t n = r.U16();
-            for (uint16_t i = 0; i < n && !r.AtEnd(); ++i) constants_.push_back(r.String());
+            for (uint16_t i = 0; i < n && !r.AtEnd(); ++i) pool->push_back(r.String());
+            constants_ = std::move(pool);
             break;
         }
         case 0x17: Pop(); break;
@@ -673,7 +670,7 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
                 if (Value* local = Local(name)) {
                     if (op == 0x3C) *local = std::move(value);
                 } else {
-                    f.Locals.emplace_back(Lower(name), std::move(value));
+                    f.Locals.emplace_back(LowerCase(name), std::move(value));
                 }
                 break;
             }
@@ -737,7 +734,7 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
             std::vector<Value> args;
             for (int i = 0; i < n && i < 256 && !stack_.empty(); ++i) args.push_back(Pop());
             Value made;
-            if (Lower(name) == "color" && !args.empty()) {
+            if (LowerCase(name) == "color" && !args.empty()) {
                 // The clip given as itself or by its path.
                 const Value& which = args[0];
                 std::shared_ptr<DisplayObject> target =

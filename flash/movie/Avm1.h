@@ -22,7 +22,7 @@ struct ScriptFunction {
     std::vector<uint8_t> Code;
     std::vector<std::string> Params;
     std::vector<uint8_t> ParamRegisters;  // 0: the argument is a local variable
-    std::vector<std::string> Constants;   // the pool in force where it was defined
+    std::shared_ptr<const std::vector<std::string>> Constants;  // the pool in force where it was defined
     bool OwnRegisters = false;            // the second form: registers of its own
     uint8_t RegisterCount = 0;
     uint16_t Preload = 0;                 // the second form's flags: what goes in its first registers
@@ -70,7 +70,8 @@ private:
     Movie& movie_;
     std::vector<Value> stack_;
     std::array<Value, 4> registers_;
-    std::vector<std::string> constants_;
+    // Shared, not copied, with the functions defined while it is in force.
+    std::shared_ptr<const std::vector<std::string>> constants_;
     Frame* current_ = nullptr;  // the innermost frame running
     int depth_ = 0;             // calls of script functions under way
 };

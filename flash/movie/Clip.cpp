@@ -1,5 +1,6 @@
 #include "flash/movie/Clip.h"
 
+#include "flash/movie/LowerCase.h"
 #include "flash/movie/Movie.h"
 
 #include <algorithm>
@@ -277,8 +278,7 @@ std::shared_ptr<DisplayObject> ResolvePath(const std::string& path, Clip& base, 
             part = "..";
             j = i + 2;
         }
-        std::string key = part;
-        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string key = LowerCase(part);
         if (key.empty()) {
         } else if (key == ".." || key == "_parent") {
             at = at->Parent ? at->Parent->shared_from_this() : nullptr;

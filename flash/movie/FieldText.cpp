@@ -1,8 +1,7 @@
 #include "flash/movie/FieldText.h"
 
+#include "flash/movie/LowerCase.h"
 #include "flash/movie/Movie.h"
-
-#include <cctype>
 
 namespace qb::movie {
 
@@ -18,9 +17,8 @@ std::string FieldText(const DisplayObject& field, const EditTextDef& def, const 
         name = name.substr(cut + 1);
     }
     if (!owner) return def.InitialText;
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     const auto& vars = owner->Variables();
-    auto it = vars.find(name);
+    auto it = vars.find(LowerCase(name));
     if (it == vars.end() || it->second.Type == Value::Type::Undefined) return def.InitialText;
     return it->second.ToString(movie.Version());
 }

@@ -1,5 +1,6 @@
 #include "flash/movie/FontFiles.h"
 
+#include "flash/movie/LowerCase.h"
 #include "platform/File.h"
 
 #define STB_TRUETYPE_IMPLEMENTATION
@@ -17,8 +18,7 @@ namespace {
 enum class Family { Sans, Serif, Mono };
 
 Family FamilyOf(const std::string& name) {
-    std::string n;
-    for (char c : name) n += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string n = LowerCase(name);
     auto has = [&n](const char* part) { return n.find(part) != std::string::npos; };
     if (has("_typewriter") || has("courier") || has("mono") || has("console") || has("consolas")) return Family::Mono;
     if (has("sans")) return Family::Sans;

@@ -2,23 +2,17 @@
 
 #include "flash/movie/BitmapDecoder.h"
 #include "flash/movie/Button.h"
+#include "flash/movie/LowerCase.h"
 #include "flash/movie/Morph.h"
 #include "flash/swf/Reader.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace qb::movie {
 
-namespace {
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-}  // namespace
 
 int Timeline::FindLabel(const std::string& label) const {
-    const std::string key = Lower(label);
+    const std::string key = LowerCase(label);
     for (const auto& [name, frame] : Labels)
         if (name == key) return frame;
     return 0;
@@ -63,7 +57,7 @@ void MovieDef::ReadTimeline(std::span<const uint8_t> tags, Timeline& out, int ne
                 break;
             case swf::tags::FrameLabel: {
                 swf::Reader r(tag->Body);
-                out.Labels.emplace_back(Lower(r.String()), static_cast<int>(out.Frames.size()) + 1);
+                out.Labels.emplace_back(LowerCase(r.String()), static_cast<int>(out.Frames.size()) + 1);
                 break;
             }
             case swf::tags::PlaceObject:

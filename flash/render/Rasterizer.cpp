@@ -194,23 +194,9 @@ struct RunGatherer {
     }
 };
 
-inline uint32_t CoverOf(float a, FillRule rule, bool antialias) {
-    a = std::fabs(a);
-    if (a <= 1.0f && antialias) [[likely]]
-        return static_cast<uint32_t>(a * 256.0f + 0.5f);
-    if (a > 1.0f) {
-        if (rule == FillRule::EvenOdd) {
-            a = std::fmod(a, 2.0f);
-            if (a > 1.0f) a = 2.0f - a;
-        } else {
-            a = 1.0f;
-        }
-    }
-    if (!antialias) return a > 0.5f ? 256 : 0;
-    return static_cast<uint32_t>(a * 256.0f + 0.5f);
-}
-
-// CoverOf without a branch, for loops over many pixels.
+// How much of a pixel a running sum covers, 0..256: the rule folds sums
+// beyond one; without anti-aliasing a pixel is in or out. No branch, so
+// that loops over many pixels run straight.
 template <FillRule Rule, bool Antialias>
 inline uint32_t CoverAs(float a) {
     a = std::fabs(a);
@@ -223,6 +209,12 @@ inline uint32_t CoverAs(float a) {
     }
     if constexpr (Antialias) return static_cast<uint32_t>(a * 256.0f + 0.5f);
     else return a > 0.5f ? 256u : 0u;
+}
+
+inline uint32_t CoverOf(float a, FillRule rule, bool antialias) {
+    if (rule == FillRule::NonZero)
+        return antialias ? CoverAs<FillRule::NonZero, true>(a) : CoverAs<FillRule::NonZero, false>(a);
+    return antialias ? CoverAs<FillRule::EvenOdd, true>(a) : CoverAs<FillRule::EvenOdd, false>(a);
 }
 
 // Pixels from..to-1 of a row: the running sum over the changes, which are

@@ -138,7 +138,7 @@ private:
     std::vector<uint32_t> active_;
     std::vector<uint8_t> isActive_;
     std::vector<StyleCoverage> covers_, pixelCovers_;
-    std::vector<uint16_t> run_;  // covers of single pixels waiting to go out as one Run
+    std::vector<uint16_t> run_;  // a row's covers on their way out as runs
     std::vector<float> dense_;      // a one-style row's changes by pixel, all zero between rows
     std::vector<uint64_t> blocks_;  // and the blocks of pixels they touch, a bit each
 };

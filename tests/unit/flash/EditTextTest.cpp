@@ -49,13 +49,13 @@ const movie::EditTextDef& FieldOf(const movie::MovieDef& def, uint16_t id = 2) {
 }
 
 TEST(EditText, ReadsEveryField) {
-    const EditTextSpec spec{.Bounds = {-40, 3000, 100, 900}, .WordWrap = true, .Multiline = true, .Password = true,
+    const EditTextSpec field{.Bounds = {-40, 3000, 100, 900}, .WordWrap = true, .Multiline = true, .Password = true,
                             .ReadOnly = false, .AutoSize = true, .NoSelect = true, .Border = true, .WasStatic = true,
                             .Html = true, .UseOutlines = true, .Font = 1, .FontClass = "Lib.Font", .Height = 360,
                             .Rgba = 0x11223344, .MaxLength = 12,
                             .Layout = FieldLayoutSpec{.Align = 2, .LeftMargin = 20, .RightMargin = 40, .Indent = 60, .Leading = -20},
                             .Variable = "_root.score", .Text = "<b>Hi</b>"};
-    auto def = LoadMovie(FieldMovie(spec));
+    auto def = LoadMovie(FieldMovie(field));
     const auto& f = FieldOf(*def);
     EXPECT_EQ(f.Bounds, (swf::Rect{-40, 3000, 100, 900}));
     EXPECT_TRUE(f.HasText && f.WordWrap && f.Multiline && f.Password && !f.ReadOnly && f.AutoSize && f.NoSelect &&
@@ -87,10 +87,10 @@ TEST(EditText, FontLayoutAndCodesAreRead) {
     for (int version : {2, 3}) {
         SCOPED_TRACE(version);
         SwfWriter w;
-        FontSpec spec = BlockFont("Pixel");
-        spec.Bold = true;
-        spec.Leading = 64;
-        DefineFont2(w, 1, spec, version);
+        FontSpec written = BlockFont("Pixel");
+        written.Bold = true;
+        written.Leading = 64;
+        DefineFont2(w, 1, written, version);
         DefineEditText(w, 2, {.Font = 1});
         w.ShowFrame().End();
         auto def = LoadMovie(w);
@@ -111,8 +111,8 @@ TEST(EditText, FontLayoutAndCodesAreRead) {
 }
 
 // The drawn shape of a field: its bounds tell where the glyphs went.
-swf::ShapeDef Build(const EditTextSpec& spec, const std::string& text, movie::HostGlyphCache* host = nullptr) {
-    auto def = LoadMovie(FieldMovie(spec));
+swf::ShapeDef Build(const EditTextSpec& field, const std::string& text, movie::HostGlyphCache* host = nullptr) {
+    auto def = LoadMovie(FieldMovie(field));
     return movie::BuildEditText(FieldOf(*def), text, true, host).Outline;
 }
 
@@ -123,7 +123,7 @@ TEST(EditText, EmbeddedGlyphsFollowTheLayout) {
     const EditTextSpec base{.Bounds = {0, 2000, 0, 1000}, .UseOutlines = true, .Font = 1, .Height = 240};
     struct Case {
         const char* Name;
-        EditTextSpec Spec;
+        EditTextSpec Field;
         std::string Text;
         swf::Rect Bounds;
     };
@@ -159,7 +159,7 @@ TEST(EditText, EmbeddedGlyphsFollowTheLayout) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const swf::ShapeDef s = Build(c.Spec, c.Text);
+        const swf::ShapeDef s = Build(c.Field, c.Text);
         EXPECT_EQ(s.Bounds, c.Bounds);
     }
 }
@@ -223,8 +223,8 @@ TEST(EditText, DeviceFontsComeFromTheHost) {
     movie::HostGlyphCache cache(host);
     // No outlines used: the host draws, by the font's name; a missing
     // character is left out and asked for once.
-    const EditTextSpec spec{.Bounds = {0, 4000, 0, 1000}, .Font = 1, .Height = 256};
-    const swf::ShapeDef s = Build(spec, "A#A#", &cache);
+    const EditTextSpec field{.Bounds = {0, 4000, 0, 1000}, .Font = 1, .Height = 256};
+    const swf::ShapeDef s = Build(field, "A#A#", &cache);
     EXPECT_EQ(s.Edges.size(), 8u);
     // 256 high: a square is 128, an advance 150, the ascent 200.
     EXPECT_EQ(s.Bounds, (swf::Rect{40, 40 + 150 + 128, 40 + 200 - 128, 240}));
@@ -236,7 +236,7 @@ TEST(EditText, DeviceFontsComeFromTheHost) {
     EXPECT_TRUE(host->asked.count({"_serif", 'b'}));
     EXPECT_TRUE(host->asked.count({"_sans", 'c'}));
     // No host: nothing drawn, nothing broken.
-    EXPECT_TRUE(Build(spec, "AB").Edges.empty());
+    EXPECT_TRUE(Build(field, "AB").Edges.empty());
 }
 
 TEST(EditText, StaticTextInADeviceFontDrawsFromTheHost) {
