@@ -1,5 +1,7 @@
 #include "flash/render/BitmapSpan.h"
 
+#include "flash/render/Cpu.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -87,7 +89,6 @@ inline void Blend4Twice(const uint32_t* topA, const uint32_t* topB, int stride, 
 #define QB_BITMAP_AVX2 1
 // Four points at a time where the processor has it: two of the above side
 // by side, the same arithmetic.
-#define QB_AVX2 __attribute__((target("avx2")))
 
 QB_AVX2 inline __m256i Spread8(__m256i w) { return _mm256_or_si256(w, _mm256_slli_epi32(w, 16)); }
 
@@ -99,8 +100,6 @@ QB_AVX2 inline __m256i Pairs8(const uint32_t* a, const uint32_t* b, const uint32
 QB_AVX2 inline __m256i Column8(__m256i t, __m256i b, __m256i up, __m256i down) {
     return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(t, up), _mm256_mullo_epi16(b, down)), 8);
 }
-
-bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
 #endif
 
 #if !defined(__SSE2__)

@@ -1,5 +1,6 @@
 #include "flash/render/Blend.h"
 
+#include "flash/render/Cpu.h"
 #include "flash/render/Image.h"
 
 #include <algorithm>
@@ -49,7 +50,6 @@ inline __m128i Covers4(const uint16_t* c) {
 #define QB_BLEND_AVX2 1
 // Eight pixels at a time where the processor has it; the same per-channel
 // arithmetic as the four-wide path.
-#define QB_AVX2 __attribute__((target("avx2")))
 
 QB_AVX2 inline __m256i Scale8(__m256i c, __m256i f) {
     const __m256i zero = _mm256_setzero_si256();
@@ -99,10 +99,21 @@ QB_AVX2 int OverCovers8Run(uint32_t* dst, const uint32_t* src, uint32_t color, c
         const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Over8(Scale8(s, f), d));
     }
+    // A run's last few pixels in one masked step: rims along edges are
+    // short runs, and pixel by pixel their ends would cost as much as the
+    // rest of them.
+    if (const int rest = n - i; rest >= 3) {
+        alignas(16) uint16_t tail[8] = {};
+        std::copy(covers + i, covers + n, tail);
+        const __m256i in = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i f = _mm256_min_epu32(_mm256_cvtepu16_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(tail))), most);
+        const __m256i s = src ? _mm256_maskload_epi32(reinterpret_cast<const int*>(src + i), in) : c;
+        const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), in);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, Over8(Scale8(s, f), d));
+        i = n;
+    }
     return i;
 }
-
-bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
 #endif
 
 }  // namespace
@@ -142,7 +153,7 @@ void OverColor(uint32_t* dst, uint32_t color, int n) {
 void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n) {
     int i = 0;
 #if defined(QB_BLEND_AVX2)
-    if (n >= 8 && HasAvx2()) i = OverCovers8Run(dst, src, color, covers, n);
+    if (n >= 3 && HasAvx2()) i = OverCovers8Run(dst, src, color, covers, n);
 #endif
 #if defined(__SSE2__)
     const __m128i c = _mm_set1_epi32(static_cast<int>(color));

@@ -38,9 +38,10 @@ TEST(Blend, EveryRunLoopMatchesThePixelRule) {
     Random r;
     for (int n = 0; n < 40; ++n) {
         for (int offset = 0; offset < 3; ++offset) {
-            const auto src = Pixels(r, n + offset);
-            const auto dst = Pixels(r, n + offset);
-            std::vector<uint16_t> covers(static_cast<size_t>(n + offset));
+            const int size = n + offset + 5;  // room on both sides of the run
+            const auto src = Pixels(r, size);
+            const auto dst = Pixels(r, size);
+            std::vector<uint16_t> covers(static_cast<size_t>(size));
             for (auto& c : covers) c = static_cast<uint16_t>(r.Next() % 300);  // some above 256: capped
             const uint32_t cover = r.Next() % 257;
             const uint32_t color = Premultiplied(r);
@@ -51,13 +52,16 @@ TEST(Blend, EveryRunLoopMatchesThePixelRule) {
             blend::OverColor(solid.data() + offset, color, n);
             blend::OverCovers(perPixel.data() + offset, src.data() + offset, 0, covers.data() + offset, n);
             blend::OverCovers(perPixelColor.data() + offset, nullptr, color, covers.data() + offset, n);
-            for (int i = 0; i < n + offset; ++i) {
+            for (int i = 0; i < size; ++i) {
                 SCOPED_TRACE(testing::Message() << "run " << n << " offset " << offset << " pixel " << i);
                 const uint32_t d = dst[i];
-                if (i < offset) {
-                    // Pixels before the run are never touched.
+                if (i < offset || i >= offset + n) {
+                    // Pixels beside the run are never touched.
                     EXPECT_EQ(over[i], d);
+                    EXPECT_EQ(scaled[i], d);
+                    EXPECT_EQ(solid[i], d);
                     EXPECT_EQ(perPixel[i], d);
+                    EXPECT_EQ(perPixelColor[i], d);
                     continue;
                 }
                 const uint32_t c = std::min<uint32_t>(covers[i], 256);
