@@ -18,25 +18,57 @@ PixelRect PixelRect::Intersect(const PixelRect& o) const {
 }
 
 void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
-    for (int y = firstRow_; y <= lastRow_; ++y) rows_[static_cast<size_t>(y)].clear();
+    if (plane_) {
+        if (planeDirty_) ClearPlane();
+    } else {
+        for (int y = firstRow_; y <= lastRow_; ++y) rows_[static_cast<size_t>(y)].clear();
+    }
     // Pixels left of or above the canvas are never drawn; with the clip's
     // corner at or past 0 the line code may take truncation for floor.
     clip_ = {std::max(clip.X0, 0), std::max(clip.Y0, 0), clip.X1, clip.Y1};
     styleCount_ = styleCount;
-    if (clip_.X1 > clip_.X0 && run_.size() < static_cast<size_t>(clip_.X1 - clip_.X0)) {
-        run_.resize(static_cast<size_t>(clip_.X1 - clip_.X0));
-        dense_.assign(run_.size() + 1, 0.0f);
-        blocks_.assign(((run_.size() + 1) >> kBlockShift) / 64 + 2, 0);
-    }
     cellCount_ = 0;
     firstRow_ = INT32_MAX, lastRow_ = -1;
-    const int rows = std::max(0, clip_.Y1 - clip_.Y0);
-    if (rows_.size() < static_cast<size_t>(rows)) rows_.resize(static_cast<size_t>(rows));
+    plane_ = false;
+    if (clip_.Empty()) return;
+    const size_t width = static_cast<size_t>(clip_.X1 - clip_.X0), rows = static_cast<size_t>(clip_.Y1 - clip_.Y0);
+    if (run_.size() < width) run_.resize(width);
+    plane_ = styleCount == 2 && width * rows <= kMaxPlanePixels;
+    if (plane_) {
+        // A spare pixel past the right side (a cell's second change may land
+        // there) and a spare word of marks (the search for an unmarked block
+        // may look one word on).
+        stride_ = width + 1;
+        markStride_ = ((width + 1) >> kBlockShift) / 64 + 2;
+        if (planeDelta_.size() < rows * stride_) planeDelta_.resize(rows * stride_, 0.0f);
+        if (planeMarks_.size() < rows * markStride_) planeMarks_.resize(rows * markStride_, 0);
+        if (planeFirst_.size() < rows) {
+            planeFirst_.resize(rows, INT32_MAX);
+            planeLast_.resize(rows, -1);
+        }
+        return;
+    }
+    if (rowDelta_.size() < width + 1) {
+        rowDelta_.assign(width + 1, 0.0f);
+        rowMarks_.assign(((width + 1) >> kBlockShift) / 64 + 2, 0);
+    }
+    if (rows_.size() < rows) rows_.resize(rows);
     if (acc_.size() < styleCount) {
         acc_.resize(styleCount, 0.0f);
         next_.resize(styleCount, 0.0f);
         isActive_.resize(styleCount, 0);
     }
+}
+
+// A pass drawn into the plane but never swept leaves it to be cleared.
+void Rasterizer::ClearPlane() {
+    for (int r = firstRow_; r <= lastRow_; ++r) {
+        const size_t row = static_cast<size_t>(r);
+        std::fill_n(planeDelta_.begin() + static_cast<ptrdiff_t>(row * stride_), stride_, 0.0f);
+        std::fill_n(planeMarks_.begin() + static_cast<ptrdiff_t>(row * markStride_), markStride_, 0);
+        planeFirst_[row] = INT32_MAX, planeLast_[row] = -1;
+    }
+    planeDirty_ = false;
 }
 
 void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t styleLeft, uint32_t styleRight) {
@@ -46,6 +78,15 @@ void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t style
     if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
     if (cellCount_ >= kMaxCells) return;
     const double top = clip_.Y0, bottom = clip_.Y1, left = clip_.X0, right = clip_.X1;
+    if (x0 >= left && x0 <= right && x1 >= left && x1 <= right && y0 >= top && y0 <= bottom && y1 >= top &&
+        y1 <= bottom) {
+        // Most lines of a drawing lie wholly inside: nothing to cut.
+        const float fx0 = static_cast<float>(x0), fy0 = static_cast<float>(y0);
+        const float fx1 = static_cast<float>(x1), fy1 = static_cast<float>(y1);
+        if (plane_) ClippedLine<true>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
+        else ClippedLine<false>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
+        return;
+    }
     if ((y0 <= top && y1 <= top) || (y0 >= bottom && y1 >= bottom) || y0 == y1) return;
     // Cut to the clip's rows.
     auto cutY = [&](double& xa, double& ya, double xb, double yb, double at) {
@@ -74,11 +115,14 @@ void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t style
     xs[n] = x1, ys[n] = y1;
     for (int i = 0; i < n; ++i) {
         const double ax = std::clamp(xs[i], left, right), bx = std::clamp(xs[i + 1], left, right);
-        ClippedLine(static_cast<float>(ax), static_cast<float>(ys[i]), static_cast<float>(bx),
-                    static_cast<float>(ys[i + 1]), styleLeft, styleRight);
+        const float fx0 = static_cast<float>(ax), fy0 = static_cast<float>(ys[i]);
+        const float fx1 = static_cast<float>(bx), fy1 = static_cast<float>(ys[i + 1]);
+        if (plane_) ClippedLine<true>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
+        else ClippedLine<false>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
     }
 }
 
+template <bool Plane>
 void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight) {
     if (y0 == y1) return;
     float dir = 1.0f;
@@ -88,7 +132,7 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     }
     if (styleLeft == 0) {
         // Kept with the painted style first: the same change seen from the
-        // other side, so a one-style sweep never asks which side it is on.
+        // other side, so a one-style pass never asks which side it is on.
         std::swap(styleLeft, styleRight);
         dir = -dir;
     }
@@ -100,62 +144,77 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     if (rowFirst >= rowEnd) return;
     firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
     lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
-    // What the line does within one row, from x to xNext with height d
+    if constexpr (Plane) planeDirty_ = true;
+    // What the line does within row y, from x to xNext with height d
     // (signed by its direction).
-    auto piece = [&](CellRow& row, float x, float xNext, float d) __attribute__((always_inline)) {
+    auto piece = [&](int y, float x, float xNext, float d) __attribute__((always_inline)) {
         const float xa = std::min(x, xNext), xb = std::max(x, xNext);
         const int ia = static_cast<int>(xa);
-        const float xaFloor = static_cast<float>(ia);
-        int ib = static_cast<int>(xb);
-        ib += static_cast<float>(ib) < xb;  // the ceiling
-        if (ib <= ia + 1) {
+        if constexpr (Plane) {
+            // The blocks this piece touches, for the sweep to look at.
+            const size_t r = static_cast<size_t>(y - clip_.Y0);
+            const int from = (std::max(ia, clip_.X0) - clip_.X0) >> kBlockShift;
+            const int to = (std::min(static_cast<int>(xb) + 2, clip_.X1) - clip_.X0) >> kBlockShift;
+            planeFirst_[r] = std::min(planeFirst_[r], from);
+            planeLast_[r] = std::max(planeLast_[r], to);
+        }
+        if (xb <= static_cast<float>(ia + 1)) {
             // Within one cell: split by the line's mean position in it.
-            const float mid = 0.5f * (x + xNext) - xaFloor;
-            Emit(row, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
+            const float mid = 0.5f * (x + xNext) - static_cast<float>(ia);
+            Put<Plane>(y, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
             return;
         }
-        // Across several cells: the covered area grows quadratically in
-        // the first and last cells and linearly in those between.
-        const float s = 1.0f / (xb - xa);
-        const float fa = xa - xaFloor;
-        const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
-        const float fb = xb - static_cast<float>(ib) + 1.0f;
-        const float am = 0.5f * s * fb * fb;
-        if (ib == ia + 2) {
-            Emit(row, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
-            Emit(row, ib, d * am, 0.0f, styleLeft, styleRight);
-            return;
-        }
-        const float a1 = s * (1.5f - fa);
-        const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
-        auto change = [&](int xi) {
-            if (xi == ia) return d * a0;
-            if (xi == ia + 1) return d * (a1 - a0);
-            if (xi == ib - 1) return d * (1.0f - a2 - am);
-            if (xi == ib) return d * am;
-            return xi < ib ? d * s : 0.0f;
-        };
-        for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
-            Emit(row, xi, change(xi), change(xi + 1), styleLeft, styleRight);
+        Across<Plane>(y, xa, xb, d, styleLeft, styleRight);
     };
-    CellRow* rows = rows_.data() - clip_.Y0;
     float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
     if (rowEnd - rowFirst == 1) {
-        piece(rows[rowFirst], x, x1, (y1 - std::max(y0, static_cast<float>(rowFirst))) * dir);
+        piece(rowFirst, x, x1, (y1 - std::max(y0, static_cast<float>(rowFirst))) * dir);
         return;
     }
     // The first and last rows may be cut; every row between is whole.
     const float firstDy = static_cast<float>(rowFirst + 1) - std::max(y0, static_cast<float>(rowFirst));
     float xNext = x + dxdy * firstDy;
-    piece(rows[rowFirst], x, xNext, firstDy * dir);
+    piece(rowFirst, x, xNext, firstDy * dir);
     x = xNext;
     for (int y = rowFirst + 1; y < rowEnd - 1; ++y) {
         xNext = x + dxdy;
-        piece(rows[y], x, xNext, dir);
+        piece(y, x, xNext, dir);
         x = xNext;
     }
     const float lastDy = std::min(y1, static_cast<float>(rowEnd)) - static_cast<float>(rowEnd - 1);
-    if (lastDy > 0) piece(rows[rowEnd - 1], x, x + dxdy * lastDy, lastDy * dir);
+    if (lastDy > 0) piece(rowEnd - 1, x, x + dxdy * lastDy, lastDy * dir);
+}
+
+// A row's piece of a line that crosses several cells: the covered area grows
+// quadratically in the first and last cells and linearly in those between.
+template <bool Plane>
+[[gnu::always_inline]] inline void Rasterizer::Across(int y, float xa, float xb, float d, uint32_t styleLeft,
+                                                      uint32_t styleRight) {
+    const int ia = static_cast<int>(xa);
+    const float xaFloor = static_cast<float>(ia);
+    int ib = static_cast<int>(xb);
+    ib += static_cast<float>(ib) < xb;  // the ceiling
+    const float s = 1.0f / (xb - xa);
+    const float fa = xa - xaFloor;
+    const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
+    const float fb = xb - static_cast<float>(ib) + 1.0f;
+    const float am = 0.5f * s * fb * fb;
+    if (ib == ia + 2) {
+        Put<Plane>(y, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
+        Put<Plane>(y, ib, d * am, 0.0f, styleLeft, styleRight);
+        return;
+    }
+    const float a1 = s * (1.5f - fa);
+    const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
+    auto change = [&](int xi) {
+        if (xi == ia) return d * a0;
+        if (xi == ia + 1) return d * (a1 - a0);
+        if (xi == ib - 1) return d * (1.0f - a2 - am);
+        if (xi == ib) return d * am;
+        return xi < ib ? d * s : 0.0f;
+    };
+    for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
+        Put<Plane>(y, xi, change(xi), change(xi + 1), styleLeft, styleRight);
 }
 
 void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
@@ -164,13 +223,22 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     // rows before it.
     constexpr int kPrefetchRows = 4;
     for (int r = firstRow_; r <= lastRow_; ++r) {
-        if (r + kPrefetchRows <= lastRow_) {
-            const CellRow& ahead = rows_[static_cast<size_t>(r + kPrefetchRows)];
-            if (!ahead.empty()) sink.Prefetch(r + kPrefetchRows + clip_.Y0, ahead.front().X, ahead.back().X);
+        const int ahead = r + kPrefetchRows;
+        if (plane_) {
+            if (ahead <= lastRow_ && planeFirst_[static_cast<size_t>(ahead)] <= planeLast_[static_cast<size_t>(ahead)])
+                sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (planeFirst_[static_cast<size_t>(ahead)] << kBlockShift),
+                              std::min(clip_.X1 - 1, clip_.X0 + (planeLast_[static_cast<size_t>(ahead)] << kBlockShift)));
+            SweepPlaneRow(r, rule, antialias, sink);
+            continue;
+        }
+        if (ahead <= lastRow_) {
+            const CellRow& next = rows_[static_cast<size_t>(ahead)];
+            if (!next.empty()) sink.Prefetch(ahead + clip_.Y0, next.front().X, next.back().X);
         }
         CellRow& row = rows_[static_cast<size_t>(r)];
         if (!row.empty()) SweepRow(r + clip_.Y0, row, rule, antialias, sink);
     }
+    planeDirty_ = false;
 }
 
 namespace {
@@ -299,17 +367,21 @@ CoverReader CoverReaderFor() {
 
 }  // namespace
 
-// One style in the pass (a stroke, a one-colour shape). Its cells need no
-// sorting: their changes go into a pixel array, and a bit for each block of
-// pixels they touch marks where to look. Each stretch of marked blocks gets
-// its covers off one running sum and goes out as one run; between stretches
-// the coverage holds and goes out as one span. So the work follows the
-// outline, and nothing depends on guessing how cells fall. Every cell
-// belongs to style 1, since lines keep the painted style on their left.
+// Row r of the plane.
+void Rasterizer::SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& sink) {
+    const size_t row = static_cast<size_t>(r);
+    const int firstBlock = planeFirst_[row], lastBlock = planeLast_[row];
+    if (firstBlock > lastBlock) return;
+    planeFirst_[row] = INT32_MAX, planeLast_[row] = -1;
+    SweepMarked(r + clip_.Y0, planeDelta_.data() + row * stride_, planeMarks_.data() + row * markStride_, firstBlock,
+                std::min(lastBlock, static_cast<int>((stride_ - 1) >> kBlockShift)), rule, antialias, sink);
+}
+
+// A one-style row kept as cells (a pass too large for the plane to stay in
+// the caches): its cells go into a one-row plane first.
 void Rasterizer::SweepSingle(int y, const CellRow& row, FillRule rule, bool antialias, SpanSink& sink) {
-    float* delta = dense_.data() - clip_.X0;  // by pixel; one to spare past the clip
-    uint16_t* covers = run_.data() - clip_.X0;
-    uint64_t* marks = blocks_.data();
+    float* delta = rowDelta_.data() - clip_.X0;
+    uint64_t* marks = rowMarks_.data();
     const int x0 = clip_.X0;
     int firstBlock = INT32_MAX, lastBlock = 0;
     for (const Cell& c : row) {
@@ -320,6 +392,21 @@ void Rasterizer::SweepSingle(int y, const CellRow& row, FillRule rule, bool anti
         marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
         firstBlock = std::min(firstBlock, b0), lastBlock = std::max(lastBlock, b1);
     }
+    SweepMarked(y, rowDelta_.data(), marks, firstBlock, lastBlock, rule, antialias, sink);
+}
+
+// One style's row from its changes by pixel (from the clip's left side, one
+// to spare past its right) and a bit for each block of pixels they touch.
+// Each stretch of marked blocks gets its covers off one running sum and goes
+// out as one run; between stretches the coverage holds and goes out as one
+// span. So the work follows the outline. Every change belongs to style 1,
+// since lines keep the painted style on their left. Leaves the changes and
+// marks cleared.
+void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
+                             bool antialias, SpanSink& sink) {
+    const int x0 = clip_.X0;
+    float* delta = rowDelta - x0;  // by pixel
+    uint16_t* covers = run_.data() - x0;
     // The first marked block at or after `from`, or lastBlock + 1.
     auto nextMarked = [&](int from) {
         int w = from >> 6;
@@ -330,7 +417,7 @@ void Rasterizer::SweepSingle(int y, const CellRow& row, FillRule rule, bool anti
         }
         return std::min((w << 6) + std::countr_zero(word), lastBlock + 1);
     };
-    // The first unmarked block after `from` (past lastBlock all are).
+    // The first unmarked block after `from` (past the row's end all are).
     auto nextUnmarked = [&](int from) {
         int w = from >> 6;
         uint64_t word = ~marks[w] & (~uint64_t{0} << (from & 63));

@@ -106,28 +106,48 @@ private:
         std::vector<Cell> cells_;  // all in use up to count_, the rest room
         size_t count_ = 0;
     };
+    template <bool Plane>
     void ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight);
-    [[gnu::always_inline]] void Emit(CellRow& row, int x, float a, float b, uint32_t styleLeft,
-                                     uint32_t styleRight) {
+    template <bool Plane>
+    void Across(int y, float xa, float xb, float d, uint32_t styleLeft, uint32_t styleRight);
+    // One cell's change at pixel x of row y: into the plane, or as a cell.
+    template <bool Plane>
+    [[gnu::always_inline]] void Put(int y, int x, float a, float b, uint32_t styleLeft, uint32_t styleRight) {
         if (x >= clip_.X1) return;
         if (x < clip_.X0) {
             // Nothing left of the clip is drawn: fold it onto the first pixel.
             x = clip_.X0, a += b, b = 0;
         }
-        if (!row.empty()) {
-            Cell& last = row.back();
-            if (last.X == x && last.Left == styleLeft && last.Right == styleRight) {
-                last.A += a, last.B += b;
-                return;
-            }
-        }
-        if (a == 0.0f && b == 0.0f) return;
-        row.push_back({x, styleLeft, styleRight, a, b});
         ++cellCount_;
+        const size_t r = static_cast<size_t>(y - clip_.Y0);
+        if constexpr (Plane) {
+            const int px = x - clip_.X0;
+            float* delta = planeDelta_.data() + r * stride_ + px;
+            delta[0] += a;
+            delta[1] += b;
+            uint64_t* marks = planeMarks_.data() + r * markStride_;
+            const int b0 = px >> kBlockShift, b1 = (px + 1) >> kBlockShift;
+            marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
+            marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
+        } else {
+            CellRow& row = rows_[r];
+            if (!row.empty()) {
+                Cell& last = row.back();
+                if (last.X == x && last.Left == styleLeft && last.Right == styleRight) {
+                    last.A += a, last.B += b;
+                    return;
+                }
+            }
+            row.push_back({x, styleLeft, styleRight, a, b});
+        }
     }
+    void ClearPlane();
     void SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
+    void SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& sink);
     void SweepSingle(int y, const CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
-    static constexpr int kBlockShift = 3;  // a one-style sweep marks blocks of eight pixels
+    void SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
+                     bool antialias, SpanSink& sink);
+    static constexpr int kBlockShift = 3;  // the plane marks blocks of eight pixels
 
     PixelRect clip_;
     uint32_t styleCount_ = 0;
@@ -139,8 +159,21 @@ private:
     std::vector<uint8_t> isActive_;
     std::vector<StyleCoverage> covers_, pixelCovers_;
     std::vector<uint16_t> run_;  // a row's covers on their way out as runs
-    std::vector<float> dense_;      // a one-style row's changes by pixel, all zero between rows
-    std::vector<uint64_t> blocks_;  // and the blocks of pixels they touch, a bit each
+    // A pass of one style (a stroke, a one-colour shape) keeps no cells: its
+    // lines add their changes straight into a plane of the clip's pixels and
+    // mark the blocks of pixels they touch, a bit each, and the sweep reads
+    // the marked blocks only. Nothing to store, sort or walk twice.
+    // Beyond this many pixels a plane would not stay in the caches, and
+    // cells kept by row cost less than waiting on memory.
+    static constexpr size_t kMaxPlanePixels = size_t{1} << 18;
+    bool plane_ = false;              // this pass draws into the plane
+    bool planeDirty_ = false;         // and has written to it since its last sweep
+    std::vector<float> planeDelta_;   // stride_ floats a row, all zero between passes
+    std::vector<uint64_t> planeMarks_;  // markStride_ words a row
+    std::vector<int32_t> planeFirst_, planeLast_;  // each row's marked blocks lie between
+    size_t stride_ = 0, markStride_ = 0;
+    std::vector<float> rowDelta_;     // a one-row plane for a one-style pass kept as cells
+    std::vector<uint64_t> rowMarks_;
 };
 
 }  // namespace qb::render

@@ -107,18 +107,39 @@ TEST(Rasterizer, CoversAreThePixelAreasAtEverySlope) {
         {{10.1, 0.3}, {10.4, 19.7}, {10.9, 19.6}, {10.6, 0.2}},   // nearly upright sliver
         {{3.3, 3.3}, {3.6, 3.4}, {3.4, 3.7}},                     // inside one pixel
     };
-    const PixelRect clip{0, 0, 20, 20};
-    for (const auto& poly : shapes) {
-        for (const bool reversed : {false, true}) {
-            auto p = poly;
-            if (reversed) std::reverse(p.begin(), p.end());
+    const PixelRect looked{0, 0, 20, 20};
+    // A small pass and one too large to keep all its pixels at hand take
+    // different roads to the same covers.
+    for (const PixelRect& clip : {looked, PixelRect{0, 0, 900, 900}}) {
+        Rasterizer r;
+        for (const auto& poly : shapes) {
+            for (const bool reversed : {false, true}) {
+                auto p = poly;
+                if (reversed) std::reverse(p.begin(), p.end());
+                r.Begin(clip, 2);
+                // Either winding: the style is on the inside's side.
+                AddPolygon(r, p, reversed ? 0 : 1, reversed ? 1 : 0);
+                Grid g;
+                r.Sweep(FillRule::NonZero, true, g);
+                ExpectExact(g, 1, p, looked);
+            }
+        }
+    }
+}
+
+TEST(Rasterizer, APassNeverSweptLeavesNothingToTheNext) {
+    const std::vector<Pt> dropped{{1.5, 1.5}, {18.5, 2.5}, {10.0, 18.5}};
+    const std::vector<Pt> kept{{4.2, 3.1}, {15.3, 6.8}, {6.6, 14.9}};
+    for (const PixelRect& clip : {PixelRect{0, 0, 20, 20}, PixelRect{0, 0, 900, 900}}) {
+        for (const uint32_t styles : {2u, 3u}) {
             Rasterizer r;
-            r.Begin(clip, 2);
-            // Either winding: the style is on the inside's side.
-            AddPolygon(r, p, reversed ? 0 : 1, reversed ? 1 : 0);
+            r.Begin(clip, styles);
+            AddPolygon(r, dropped, 1, 0);
+            r.Begin(clip, styles);
+            AddPolygon(r, kept, 1, 0);
             Grid g;
             r.Sweep(FillRule::NonZero, true, g);
-            ExpectExact(g, 1, p, clip);
+            ExpectExact(g, 1, kept, {0, 0, 20, 20});
         }
     }
 }
