@@ -128,11 +128,16 @@ void StageRenderer::DrawChildren(const Clip& clip, const swf::Matrix& m, const s
         if (child->ClipDepth > 0) {
             render::Mask* layer = AcquireMask();
             if (!layer) continue;
-            // The mask starts empty over the area its parent lets through.
-            layer->Bounds = current ? current->Bounds : render::PixelRect{0, 0, target_->Width, target_->Height};
+            // The mask starts empty over the area its parent lets through
+            // and its own drawing may reach: nothing outside shows, so what
+            // it hides there is never drawn.
+            const swf::Matrix at = m * child->Matrix;
+            layer->Bounds = (current ? current->Bounds : render::PixelRect{0, 0, target_->Width, target_->Height})
+                                .Intersect(MaskExtent(*child, at, nesting + 1));
+            if (layer->Bounds.Empty()) layer->Bounds = {};
             for (int y = layer->Bounds.Y0; y < layer->Bounds.Y1; ++y)
                 std::memset(layer->Row(y) + layer->Bounds.X0, 0, static_cast<size_t>(layer->Bounds.X1 - layer->Bounds.X0));
-            DrawIntoMask(*child, m * child->Matrix, *layer, nesting + 1);
+            DrawIntoMask(*child, at, *layer, nesting + 1);
             if (current) {
                 // Masks inside masks: only what both let through.
                 for (int y = layer->Bounds.Y0; y < layer->Bounds.Y1; ++y) {
@@ -180,6 +185,24 @@ void StageRenderer::DrawObject(const DisplayObject& obj, const swf::Matrix& m, c
         return;
     }
     if (const Clip* clip = const_cast<DisplayObject&>(obj).AsClip()) DrawChildren(*clip, m, cx, mask, nesting);
+}
+
+// The pixels a mask's drawing can cover: what DrawIntoMask would draw, each
+// shape cut to its bounds as the drawer cuts it.
+render::PixelRect StageRenderer::MaskExtent(const DisplayObject& obj, const swf::Matrix& m, int nesting) {
+    if (nesting > 64) return {};
+    if (const swf::ShapeDef* shape = ShapeOf(obj)) return render::ShapeDrawer::DeviceBounds(*shape, m);
+    render::PixelRect all{};
+    if (const Clip* clip = const_cast<DisplayObject&>(obj).AsClip())
+        for (const auto& [depth, child] : clip->Children()) {
+            if (child->ClipDepth != 0 || !child->Visible) continue;
+            const render::PixelRect r = MaskExtent(*child, m * child->Matrix, nesting + 1);
+            if (r.Empty()) continue;
+            all = all.Empty() ? r
+                              : render::PixelRect{std::min(all.X0, r.X0), std::min(all.Y0, r.Y0), std::max(all.X1, r.X1),
+                                                  std::max(all.Y1, r.Y1)};
+        }
+    return all;
 }
 
 void StageRenderer::DrawIntoMask(const DisplayObject& obj, const swf::Matrix& m, render::Mask& mask, int nesting) {

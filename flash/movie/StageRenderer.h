@@ -48,6 +48,7 @@ private:
     void DrawObject(const DisplayObject& obj, const swf::Matrix& m, const swf::ColorTransform& cx,
                     const render::Mask* mask, int nesting);
     void DrawIntoMask(const DisplayObject& obj, const swf::Matrix& m, render::Mask& mask, int nesting);
+    render::PixelRect MaskExtent(const DisplayObject& obj, const swf::Matrix& m, int nesting);
     const swf::ShapeDef* ShapeOf(const DisplayObject& obj);
     // The text an object shows, or null for other objects.
     const TextShape* TextOf(const DisplayObject& obj);
