@@ -42,10 +42,6 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
         markStride_ = ((width + 1) >> kBlockShift) / 64 + 2;
         if (planeDelta_.size() < rows * stride_) planeDelta_.resize(rows * stride_, 0.0f);
         if (planeMarks_.size() < rows * markStride_) planeMarks_.resize(rows * markStride_, 0);
-        if (planeFirst_.size() < rows) {
-            planeFirst_.resize(rows, INT32_MAX);
-            planeLast_.resize(rows, -1);
-        }
         return;
     }
     if (rowDelta_.size() < width + 1) {
@@ -66,7 +62,6 @@ void Rasterizer::ClearPlane() {
         const size_t row = static_cast<size_t>(r);
         std::fill_n(planeDelta_.begin() + static_cast<ptrdiff_t>(row * stride_), stride_, 0.0f);
         std::fill_n(planeMarks_.begin() + static_cast<ptrdiff_t>(row * markStride_), markStride_, 0);
-        planeFirst_[row] = INT32_MAX, planeLast_[row] = -1;
     }
     planeDirty_ = false;
 }
@@ -150,14 +145,6 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     auto piece = [&](int y, float x, float xNext, float d) __attribute__((always_inline)) {
         const float xa = std::min(x, xNext), xb = std::max(x, xNext);
         const int ia = static_cast<int>(xa);
-        if constexpr (Plane) {
-            // The blocks this piece touches, for the sweep to look at.
-            const size_t r = static_cast<size_t>(y - clip_.Y0);
-            const int from = (std::max(ia, clip_.X0) - clip_.X0) >> kBlockShift;
-            const int to = (std::min(static_cast<int>(xb) + 2, clip_.X1) - clip_.X0) >> kBlockShift;
-            planeFirst_[r] = std::min(planeFirst_[r], from);
-            planeLast_[r] = std::max(planeLast_[r], to);
-        }
         if (xb <= static_cast<float>(ia + 1)) {
             // Within one cell: split by the line's mean position in it.
             const float mid = 0.5f * (x + xNext) - static_cast<float>(ia);
@@ -225,9 +212,10 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     for (int r = firstRow_; r <= lastRow_; ++r) {
         const int ahead = r + kPrefetchRows;
         if (plane_) {
-            if (ahead <= lastRow_ && planeFirst_[static_cast<size_t>(ahead)] <= planeLast_[static_cast<size_t>(ahead)])
-                sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (planeFirst_[static_cast<size_t>(ahead)] << kBlockShift),
-                              std::min(clip_.X1 - 1, clip_.X0 + (planeLast_[static_cast<size_t>(ahead)] << kBlockShift)));
+            if (ahead <= lastRow_)
+                if (const auto [first, last] = MarkedBlocks(ahead); first <= last)
+                    sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (first << kBlockShift),
+                                  std::min(clip_.X1 - 1, clip_.X0 + (last << kBlockShift)));
             SweepPlaneRow(r, rule, antialias, sink);
             continue;
         }
@@ -367,12 +355,30 @@ CoverReader CoverReaderFor() {
 
 }  // namespace
 
+// The first and last marked blocks of row r of the plane (first past last
+// when there are none). A plane is never wide: a few words to look at.
+std::pair<int, int> Rasterizer::MarkedBlocks(int r) const {
+    const uint64_t* marks = planeMarks_.data() + static_cast<size_t>(r) * markStride_;
+    const int words = static_cast<int>(markStride_);
+    int first = 0, last = -1;
+    for (int w = 0; w < words; ++w)
+        if (marks[w]) {
+            first = (w << 6) + std::countr_zero(marks[w]);
+            break;
+        }
+    for (int w = words - 1; w >= 0; --w)
+        if (marks[w]) {
+            last = (w << 6) + 63 - std::countl_zero(marks[w]);
+            break;
+        }
+    return {first, last};
+}
+
 // Row r of the plane.
 void Rasterizer::SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& sink) {
     const size_t row = static_cast<size_t>(r);
-    const int firstBlock = planeFirst_[row], lastBlock = planeLast_[row];
+    const auto [firstBlock, lastBlock] = MarkedBlocks(r);
     if (firstBlock > lastBlock) return;
-    planeFirst_[row] = INT32_MAX, planeLast_[row] = -1;
     SweepMarked(r + clip_.Y0, planeDelta_.data() + row * stride_, planeMarks_.data() + row * markStride_, firstBlock,
                 std::min(lastBlock, static_cast<int>((stride_ - 1) >> kBlockShift)), rule, antialias, sink);
 }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace qb::render {
@@ -144,6 +145,7 @@ private:
     void ClearPlane();
     void SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
     void SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& sink);
+    std::pair<int, int> MarkedBlocks(int r) const;
     void SweepSingle(int y, const CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
     void SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                      bool antialias, SpanSink& sink);
@@ -170,7 +172,6 @@ private:
     bool planeDirty_ = false;         // and has written to it since its last sweep
     std::vector<float> planeDelta_;   // stride_ floats a row, all zero between passes
     std::vector<uint64_t> planeMarks_;  // markStride_ words a row
-    std::vector<int32_t> planeFirst_, planeLast_;  // each row's marked blocks lie between
     size_t stride_ = 0, markStride_ = 0;
     std::vector<float> rowDelta_;     // a one-row plane for a one-style pass kept as cells
     std::vector<uint64_t> rowMarks_;
