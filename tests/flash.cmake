@@ -5,7 +5,7 @@ qb_add_test(test_flash
             unit/flash/TimelineTest.cpp unit/flash/ActionsTest.cpp unit/flash/PlaybackTest.cpp
             unit/flash/TextTest.cpp unit/flash/TextLayoutTest.cpp unit/flash/EditTextTest.cpp unit/flash/DeviceFontTest.cpp unit/flash/GlyphCacheTest.cpp
             unit/flash/BitmapTest.cpp unit/flash/SoundTest.cpp unit/flash/SoundMovieTest.cpp
-            unit/flash/BlendTest.cpp unit/flash/GradientSpanTest.cpp unit/flash/BitmapSpanTest.cpp unit/flash/RasterizerTest.cpp unit/flash/StrokerTest.cpp unit/flash/MaskTest.cpp
+            unit/flash/BlendTest.cpp unit/flash/GradientSpanTest.cpp unit/flash/BitmapSpanTest.cpp unit/flash/RasterizerTest.cpp unit/flash/StrokerTest.cpp unit/flash/MaskTest.cpp unit/flash/BackdropTest.cpp
             LIBS qb_flash qb_player_files qb_testsupport)
 target_sources(test_flash PRIVATE unit/flash/GoldenTest.cpp)
 if(WIN32)

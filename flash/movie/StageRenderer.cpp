@@ -50,10 +50,10 @@ void StageRenderer::Render(const Movie& movie, render::Image& target, std::optio
     if (morphs_.size() > 512) morphs_.clear();
     if (texts_.size() > 64 || textEdges_ > kMaxTextEdgesKept) texts_.clear(), textEdges_ = 0;
 
-    const swf::Rgba bg = background.value_or(def_->Background());
-    std::fill(target.Pixels.begin(), target.Pixels.end(), render::pixel::Premultiply(bg.R, bg.G, bg.B, 255));
     if (target.Width <= 0 || target.Height <= 0) return;
     const swf::Matrix stage = ShowAllMatrix(def_->File().FrameRect, target.Width, target.Height);
+    const swf::Rgba bg = background.value_or(def_->Background());
+    FillBackground(movie, stage, render::pixel::Premultiply(bg.R, bg.G, bg.B, 255));
     masksInUse_ = 0;
     DrawChildren(movie.Root(), stage * movie.Root().Matrix, movie.Root().Cx, nullptr, 0);
 }
@@ -99,6 +99,35 @@ bool StageRenderer::Steady(const DisplayObject& obj, const swf::Matrix& m) {
     const bool same = !added && it->second == scale;
     it->second = scale;
     return same;
+}
+
+void StageRenderer::FillBackground(const Movie& movie, const swf::Matrix& stage, uint32_t color) {
+    render::Image& target = *target_;
+    // A movie that opens with an opaque backdrop (a rectangle over its whole
+    // stage, as most do) paints every pixel under it anyway: the background
+    // goes only around it.
+    render::PixelRect hidden{};
+    const Clip& root = movie.Root();
+    if (!root.Children().empty()) {
+        const DisplayObject& first = *root.Children().begin()->second;
+        if (first.ClipDepth == 0 && first.Visible && first.Char && first.Char->Kind == Character::Kind::Shape)
+            hidden = drawer_
+                         ->OpaqueRect(*first.Char->Shape, stage * root.Matrix * first.Matrix, root.Cx * first.Cx)
+                         .Intersect({0, 0, target.Width, target.Height});
+    }
+    if (hidden.Empty()) {
+        std::fill(target.Pixels.begin(), target.Pixels.end(), color);
+        return;
+    }
+    for (int y = 0; y < target.Height; ++y) {
+        uint32_t* row = target.Row(y);
+        if (y < hidden.Y0 || y >= hidden.Y1) {
+            std::fill(row, row + target.Width, color);
+            continue;
+        }
+        std::fill(row, row + hidden.X0, color);
+        std::fill(row + hidden.X1, row + target.Width, color);
+    }
 }
 
 render::Mask* StageRenderer::AcquireMask() {

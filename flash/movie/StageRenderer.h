@@ -43,6 +43,7 @@ public:
     static constexpr size_t kMaxWorkPerFrame = size_t{60} << 20;
 
 private:
+    void FillBackground(const Movie& movie, const swf::Matrix& stage, uint32_t color);
     void DrawChildren(const Clip& clip, const swf::Matrix& m, const swf::ColorTransform& cx,
                       const render::Mask* mask, int nesting);
     void DrawObject(const DisplayObject& obj, const swf::Matrix& m, const swf::ColorTransform& cx,

@@ -39,6 +39,59 @@ PixelRect ShapeDrawer::DeviceBounds(const swf::ShapeDef& shape, const swf::Matri
     return Bounds(x0 - 1, y0 - 1, x1 + 1, y1 + 1);  // a pixel more: hairlines stick out
 }
 
+PixelRect ShapeDrawer::OpaqueRect(const swf::ShapeDef& shape, const swf::Matrix& m,
+                                  const swf::ColorTransform& cx) const {
+    if (m.B != 0 || m.C != 0 || shape.Groups != 1) return {};
+    // Only upright edges change coverage along a row. When the fill's are
+    // straight, all of one style, and lie on two columns that each run
+    // unbroken over the same rows with the fill on the side facing the
+    // other, every row between is covered once from one column to the other.
+    struct Side {
+        int32_t X = 0;
+        int Sign = 0;
+        std::vector<std::pair<int32_t, int32_t>> Spans;
+    };
+    Side sides[2];
+    int sideCount = 0;
+    uint32_t fill = 0;
+    for (const swf::Edge& e : shape.Edges) {
+        if (e.FillLeft == e.FillRight) continue;
+        if (e.Curved || (e.X0 != e.X1 && e.Y0 != e.Y1) || (e.FillLeft && e.FillRight)) return {};
+        if (fill && fill != e.FillLeft + e.FillRight) return {};
+        fill = e.FillLeft + e.FillRight;
+        if (e.Y0 == e.Y1) continue;
+        const int sign = (e.FillLeft ? 1 : -1) * (e.Y1 > e.Y0 ? 1 : -1);
+        int k = 0;
+        while (k < sideCount && sides[k].X != e.X0) ++k;
+        if (k == sideCount) {
+            if (sideCount == 2) return {};
+            sides[sideCount++] = {e.X0, sign, {}};
+        }
+        if (sides[k].Sign != sign) return {};
+        sides[k].Spans.push_back({std::min(e.Y0, e.Y1), std::max(e.Y0, e.Y1)});
+    }
+    if (sideCount != 2 || sides[0].Sign != -sides[1].Sign || !fill || fill > shape.Fills.size()) return {};
+    for (Side& side : sides) {
+        std::sort(side.Spans.begin(), side.Spans.end());
+        for (size_t i = 1; i < side.Spans.size(); ++i)
+            if (side.Spans[i].first != side.Spans[i - 1].second) return {};
+    }
+    const int32_t top = sides[0].Spans.front().first, bottom = sides[0].Spans.back().second;
+    if (sides[1].Spans.front().first != top || sides[1].Spans.back().second != bottom) return {};
+    if (!Paint::FromStyle(shape.Fills[fill - 1], m, cx, nullptr, quality_).Opaque()) return {};
+    double ax, ay, bx, by;
+    m.Apply(sides[0].X, top, ax, ay);
+    m.Apply(sides[1].X, bottom, bx, by);
+    if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return {};
+    // Whole pixels only, and one more in from each side: the box's edge
+    // pixels blend with what lies under them.
+    auto in = [](double v) { return static_cast<int>(std::clamp(std::ceil(v) + 1, -1e8, 1e8)); };
+    auto out = [](double v) { return static_cast<int>(std::clamp(std::floor(v) - 1, -1e8, 1e8)); };
+    const PixelRect r = PixelRect{in(std::min(ax, bx)), in(std::min(ay, by)), out(std::max(ax, bx)), out(std::max(ay, by))}
+                            .Intersect(DeviceBounds(shape, m));
+    return r.Empty() ? PixelRect{} : r;
+}
+
 void ShapeDrawer::Flatten(const swf::Edge& e, const swf::Matrix& m, std::vector<Point>& out) const {
     Point p0, p1;
     m.Apply(e.X0, e.Y0, p0.X, p0.Y);

@@ -60,6 +60,10 @@ public:
 
     // The pixel box a shape covers under a map, strokes included.
     static PixelRect DeviceBounds(const swf::ShapeDef& shape, const swf::Matrix& toPixels);
+    // Pixels that Draw surely paints over with opaque paint: nothing drawn
+    // before shows through them. Known only for a shape whose fill is one
+    // upright rectangle (a background, a backdrop); empty otherwise.
+    PixelRect OpaqueRect(const swf::ShapeDef& shape, const swf::Matrix& toPixels, const swf::ColorTransform& cx) const;
 
 private:
     struct GlyphKey {
