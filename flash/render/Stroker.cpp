@@ -54,11 +54,18 @@ void Stroker::Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOu
     const double turn = Cross(dirIn, dirOut);
     const bool outer = Cross(dirIn, offIn) * turn < 0;
     if (outer) {
+        // Along a flattened curve most joins turn less than one chord of
+        // the round join's arc. Then the corner where the two sides meet
+        // strays from that arc no further than a chord would, and one
+        // point does the work of two (a third of a curve's lines).
+        const double cosTurn = Dot(offIn, offOut) / (half_ * half_);
+        if (cosTurn >= cosArcStep_) {
+            const double k = 1.0 / (1.0 + cosTurn);
+            contour_.push_back({at.X + (offIn.X + offOut.X) * k, at.Y + (offIn.Y + offOut.Y) * k});
+            return;
+        }
         contour_.push_back(Add(at, offIn));
-        // Along a flattened curve most joins turn less than one chord's
-        // worth: then the chord to the next side is the arc.
-        if (Dot(offIn, offOut) >= cosArcStep_ * half_ * half_) contour_.push_back(Add(at, offOut));
-        else Arc(at, offIn, std::atan2(Cross(offIn, offOut), Dot(offIn, offOut)));
+        Arc(at, offIn, std::atan2(Cross(offIn, offOut), Dot(offIn, offOut)));
         return;
     }
     // The inner edges cross half * tan(turn / 2) before the vertex. Within
