@@ -437,7 +437,10 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
                                                     : CoverReaderFor<FillRule::EvenOdd, false>());
     float acc = 0;
     for (int b = nextMarked(firstBlock); b <= lastBlock;) {
-        const int e = nextUnmarked(b);
+        // A gap of a block or two between stretches costs less read as part
+        // of them than as a span of its own (a thin stroke's two sides).
+        int e = nextUnmarked(b);
+        for (int m = nextMarked(e); m <= lastBlock && m <= e + 2; m = nextMarked(e)) e = nextUnmarked(m);
         const int from = x0 + (b << kBlockShift), to = std::min(x0 + (e << kBlockShift), clip_.X1);
         acc = readCovers(delta, covers, from, to, acc);
         // Empty pixels at the ends blend to nothing: cheaper to pass them on
