@@ -217,24 +217,27 @@ QB_AVX2 int Fill8(const uint32_t* lut, float gx, float gy, float sx, float sy, c
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
+// As Index8, less the clamps that only keep an index inside the table:
+// Lookup16 reads the low eight bits alone, so nothing can land outside it,
+// and the one index a clamp would still change, NaN's, comes out of the
+// conversion as 0x80000000, which reads entry 0 as the other paths do.
 template <SpreadMode Spread>
 QB_AVX512 inline __m512i Index16(__m512 t) {
-    const __m512 zero = _mm512_setzero_ps(), one = _mm512_set1_ps(1.0f);
     constexpr int kDown = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
     if constexpr (Spread == SpreadMode::Pad) {
-        t = _mm512_min_ps(_mm512_max_ps(t, zero), one);
+        t = _mm512_min_ps(_mm512_max_ps(t, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
     } else if constexpr (Spread == SpreadMode::Repeat) {
-        t = _mm512_min_ps(_mm512_max_ps(t, _mm512_set1_ps(-kFar)), _mm512_set1_ps(kFar));
+        // Beyond kFar the fraction is 0 with or without the clamp; infinities
+        // give NaN.
         t = _mm512_sub_ps(t, _mm512_roundscale_ps(t, kDown));
     } else {
         t = _mm512_min_ps(_mm512_abs_ps(t), _mm512_set1_ps(kFar));
         t = _mm512_sub_ps(t, _mm512_mul_ps(_mm512_set1_ps(2.0f),
                                            _mm512_roundscale_ps(_mm512_mul_ps(t, _mm512_set1_ps(0.5f)), kDown)));
-        t = _mm512_mask_sub_ps(t, _mm512_cmp_ps_mask(t, one, _CMP_GT_OQ), _mm512_set1_ps(2.0f), t);
+        t = _mm512_mask_sub_ps(t, _mm512_cmp_ps_mask(t, _mm512_set1_ps(1.0f), _CMP_GT_OQ), _mm512_set1_ps(2.0f), t);
     }
-    __m512 i = _mm512_add_ps(_mm512_mul_ps(t, _mm512_set1_ps(255.0f)), _mm512_set1_ps(0.5f));
-    i = _mm512_min_ps(_mm512_max_ps(i, zero), _mm512_set1_ps(255.0f));
-    return _mm512_cvttps_epi32(i);
+    // t is in 0..1 or NaN here, so this is 0..255 or 0x80000000.
+    return _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(t, _mm512_set1_ps(255.0f)), _mm512_set1_ps(0.5f)));
 }
 
 template <GradientShape Shape>
