@@ -9,7 +9,7 @@ enum class GradientShape : uint8_t { Linear, Radial, Focal };
 
 // The widest instructions a run may be filled with; every path gives the
 // same pixels, only sooner or later.
-enum class GradientPath : uint8_t { Scalar, Sse2, Avx2, Avx512 };
+enum class GradientPath : uint8_t { Scalar, Sse2, Avx2, Avx512, Avx512Vbmi };
 
 // The widest path this processor has.
 GradientPath FastestGradientPath();
@@ -22,6 +22,6 @@ GradientPath FastestGradientPath();
 // by side; what the processor lacks is never used.
 void FillGradientSpan(GradientShape shape, swf::SpreadMode spread, const uint32_t* lut, float gx, float gy, float sx,
                       float sy, float focal, int n, uint32_t* out,
-                      GradientPath path = GradientPath::Avx512);
+                      GradientPath path = GradientPath::Avx512Vbmi);
 
 }  // namespace qb::render
