@@ -226,6 +226,7 @@ QB_AVX2 int Fill8(const uint32_t* lut, float gx, float gy, float sx, float sy, c
 // intrinsics for a mistake.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
 
 // As Index8, less the clamps that only keep an index inside the table:
@@ -322,32 +323,38 @@ QB_AVX512 void Fill16(const uint32_t* lut, float gx, float gy, float sx, float s
 
 // With byte permutes the table splits into four planes, one byte of every
 // colour each, and one permute looks up 64 pixels' bytes where Lookup16 needs
-// eight for sixteen pixels' colours. Splitting costs about what 64 pixels'
-// lookups save, so short runs keep to Fill16.
-constexpr int kPlanesFrom = 128;
+// eight for sixteen pixels' colours. Splitting costs about what sixteen
+// pixels' lookups save, so the shortest runs keep to Fill16.
+constexpr int kPlanesFrom = 32;
 
-// Where the first bytes of 32 colours sit in the two registers holding them.
+// Within sixteen colours, the bytes in plane order: the sixteen first bytes,
+// then the sixteen second bytes, and so on.
 struct PlanePick {
     alignas(64) uint8_t Bytes[64];
 };
 constexpr PlanePick MakePlanePick() {
     PlanePick p{};
-    for (int j = 0; j < 64; ++j) p.Bytes[j] = static_cast<uint8_t>(j % 32 * 4);
+    for (int j = 0; j < 64; ++j) p.Bytes[j] = static_cast<uint8_t>(j % 16 * 4 + j / 16);
     return p;
 }
 constexpr PlanePick kPlanePick = MakePlanePick();
 
 // Plane k, entries 64*q..64*q+63, is register 4*k+q.
 QB_AVX512_VBMI inline void SplitPlanes(const uint32_t* lut, __m512i* planes) {
+    const __m512i pick = _mm512_load_si512(kPlanePick.Bytes);
+#pragma GCC unroll 4
     for (int q = 0; q < 4; ++q) {
-        const __m512i a = _mm512_loadu_si512(lut + 64 * q), b = _mm512_loadu_si512(lut + 64 * q + 16);
-        const __m512i c = _mm512_loadu_si512(lut + 64 * q + 32), d = _mm512_loadu_si512(lut + 64 * q + 48);
-        for (int k = 0; k < 4; ++k) {
-            const __m512i pick = _mm512_add_epi8(_mm512_load_si512(kPlanePick.Bytes), _mm512_set1_epi8(k));
-            // The first 32 bytes from the first pair, the rest from the second.
-            planes[4 * k + q] = _mm512_mask_blend_epi8(0xFFFFFFFF00000000ull, _mm512_permutex2var_epi8(a, pick, b),
-                                                       _mm512_permutex2var_epi8(c, pick, d));
-        }
+        // Four registers of sixteen colours each, each ordered by plane...
+        __m512i z[4];
+#pragma GCC unroll 4
+        for (int r = 0; r < 4; ++r) z[r] = _mm512_permutexvar_epi8(pick, _mm512_loadu_si512(lut + 64 * q + 16 * r));
+        // ...then their quarters transposed, as a 4 x 4 matrix.
+        const __m512i t0 = _mm512_shuffle_i64x2(z[0], z[1], 0x44), t1 = _mm512_shuffle_i64x2(z[0], z[1], 0xEE);
+        const __m512i t2 = _mm512_shuffle_i64x2(z[2], z[3], 0x44), t3 = _mm512_shuffle_i64x2(z[2], z[3], 0xEE);
+        planes[q] = _mm512_shuffle_i64x2(t0, t2, 0x88);
+        planes[4 + q] = _mm512_shuffle_i64x2(t0, t2, 0xDD);
+        planes[8 + q] = _mm512_shuffle_i64x2(t1, t3, 0x88);
+        planes[12 + q] = _mm512_shuffle_i64x2(t1, t3, 0xDD);
     }
 }
 
@@ -360,6 +367,7 @@ QB_AVX512_VBMI inline void Lookup64(const __m512i* planes, __m512i i0, __m512i i
     const __m512i idx = _mm512_packus_epi16(_mm512_packus_epi32(i0, i1), _mm512_packus_epi32(i2, i3));
     const __mmask64 high = _mm512_movepi8_mask(idx);
     __m512i v[4];
+#pragma GCC unroll 4
     for (int k = 0; k < 4; ++k)
         v[k] = _mm512_mask_blend_epi8(high, _mm512_permutex2var_epi8(planes[4 * k], idx, planes[4 * k + 1]),
                                       _mm512_permutex2var_epi8(planes[4 * k + 2], idx, planes[4 * k + 3]));
@@ -384,13 +392,20 @@ QB_AVX512_VBMI void Fill64(const uint32_t* lut, float gx, float gy, float sx, fl
     SplitPlanes(lut, planes);
     for (int i = -lead; i < n; i += 64) {
         __m512i idx[4];
+#pragma GCC unroll 4
         for (int k = 0; k < 4; ++k, steps = _mm512_add_ps(steps, _mm512_set1_ps(16.0f))) {
+            // Past the run's end nothing is worked out, nor stored below.
+            if (i + 16 * k >= n) {
+                idx[k] = _mm512_setzero_si512();
+                continue;
+            }
             const __m512 x = _mm512_add_ps(x0, _mm512_mul_ps(steps, vsx));
             const __m512 y = _mm512_add_ps(y0, _mm512_mul_ps(steps, vsy));
             idx[k] = Index16<Spread>(Position16<Shape>(x, y, c));
         }
         __m512i colours[4];
         Lookup64(planes, idx[0], idx[1], idx[2], idx[3], colours);
+#pragma GCC unroll 4
         for (int k = 0; k < 4; ++k) {
             const int at = i + 16 * k;
             if (at >= n) break;
