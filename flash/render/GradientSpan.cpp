@@ -300,11 +300,21 @@ QB_AVX512 inline __m512i Lookup16(const __m512i* t, __m512i idx) {
 template <GradientShape Shape, SpreadMode Spread>
 QB_AVX512 void Fill16(const uint32_t* lut, float gx, float gy, float sx, float sy, const Focus& c, int n,
                       uint32_t* out) {
-    const int lead = static_cast<int>(reinterpret_cast<uintptr_t>(out) / sizeof(uint32_t) % 16);
     const __m512 x0 = _mm512_set1_ps(gx), y0 = _mm512_set1_ps(gy), vsx = _mm512_set1_ps(sx), vsy = _mm512_set1_ps(sy);
-    __m512 steps = _mm512_add_ps(_mm512_set1_ps(static_cast<float>(-lead)),
-                                 _mm512_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f, 8.0f, 9.0f, 10.0f,
-                                                11.0f, 12.0f, 13.0f, 14.0f, 15.0f));
+    const __m512 lanes = _mm512_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f, 8.0f, 9.0f, 10.0f, 11.0f,
+                                        12.0f, 13.0f, 14.0f, 15.0f);
+    if (n <= 16) {
+        // The few pixels at a shape's edge: over before the table would be
+        // loaded, so one gather instead, of indices kept inside the table.
+        const __m512 x = _mm512_add_ps(x0, _mm512_mul_ps(lanes, vsx));
+        const __m512 y = _mm512_add_ps(y0, _mm512_mul_ps(lanes, vsy));
+        const __m512i idx = _mm512_and_si512(Index16<Spread>(Position16<Shape>(x, y, c)), _mm512_set1_epi32(255));
+        const __mmask16 live = static_cast<__mmask16>((1u << n) - 1);
+        _mm512_mask_storeu_epi32(out, live, _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), live, idx, lut, 4));
+        return;
+    }
+    const int lead = static_cast<int>(reinterpret_cast<uintptr_t>(out) / sizeof(uint32_t) % 16);
+    __m512 steps = _mm512_add_ps(_mm512_set1_ps(static_cast<float>(-lead)), lanes);
     __m512i table[16];
     for (int k = 0; k < 16; ++k) table[k] = _mm512_loadu_si512(lut + 16 * k);
     for (int i = -lead; i < n; i += 16, steps = _mm512_add_ps(steps, _mm512_set1_ps(16.0f))) {
