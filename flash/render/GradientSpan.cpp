@@ -501,8 +501,9 @@ GradientPath FastestGradientPath() {
 
 void FillGradientSpan(GradientShape shape, SpreadMode spread, const uint32_t* lut, float gx, float gy, float sx,
                       float sy, float focal, int n, uint32_t* out, GradientPath path) {
+    if (n <= 0) return;
     path = std::min(path, FastestGradientPath());
-    if (shape == GradientShape::Linear && sx == 0.0f && n > 0) {
+    if (shape == GradientShape::Linear && sx == 0.0f) {
         // A linear gradient that runs across the rows (a sky, a floor) is one
         // colour along each of them.
         FillShape<GradientShape::Linear>(path, spread, lut, gx, gy, sx, sy, focal, 1, out);

@@ -119,7 +119,7 @@ TEST(GradientSpan, EveryPathGivesThePixelsOfTheOnePixelAtATimePath) {
                 for (const Case& c : cases) {
                     // Lengths and starts around the widths of the wide paths, which
                     // mask or hand on the ends of a run.
-                    for (int n : {1, 7, 16, 37, 300}) {
+                    for (int n : {0, 1, 7, 16, 37, 300}) {
                         for (int start : {0, 3}) {
                             std::vector<uint32_t> wide(start + n + 1, 0xDEADBEEF), narrow(n);
                             FillGradientSpan(shape, spread, lut.data(), c.X, c.Y, c.Sx, c.Sy, c.Focal, n,
