@@ -159,13 +159,17 @@ QB_AVX2 inline __m256 Select8(__m256 mask, __m256 a, __m256 b) { return _mm256_b
 
 QB_AVX2 inline __m256 AllOrNone8(bool all) { return _mm256_castsi256_ps(_mm256_set1_epi32(all ? -1 : 0)); }
 
+// As Index4, with two clamps fewer: rounding down needs no clamp to stay
+// exact, and the last masks instead, since t is in 0..1 or NaN by then and
+// NaN's 0x80000000 masks to entry 0 as the other paths give.
 template <SpreadMode Spread>
 QB_AVX2 inline __m256i Index8(__m256 t) {
-    const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
+    const __m256 one = _mm256_set1_ps(1.0f);
     if constexpr (Spread == SpreadMode::Pad) {
-        t = _mm256_min_ps(_mm256_max_ps(t, zero), one);
+        t = _mm256_min_ps(_mm256_max_ps(t, _mm256_setzero_ps()), one);
     } else if constexpr (Spread == SpreadMode::Repeat) {
-        t = _mm256_min_ps(_mm256_max_ps(t, _mm256_set1_ps(-kFar)), _mm256_set1_ps(kFar));
+        // Beyond kFar the fraction is 0 with or without the clamp; infinities
+        // give NaN.
         t = _mm256_sub_ps(t, _mm256_floor_ps(t));
     } else {
         t = _mm256_min_ps(_mm256_and_ps(t, _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF))), _mm256_set1_ps(kFar));
@@ -173,9 +177,8 @@ QB_AVX2 inline __m256i Index8(__m256 t) {
         t = _mm256_sub_ps(t, _mm256_mul_ps(_mm256_set1_ps(2.0f), rounds));
         t = Select8(_mm256_cmp_ps(t, one, _CMP_GT_OQ), _mm256_sub_ps(_mm256_set1_ps(2.0f), t), t);
     }
-    __m256 i = _mm256_add_ps(_mm256_mul_ps(t, _mm256_set1_ps(255.0f)), _mm256_set1_ps(0.5f));
-    i = _mm256_min_ps(_mm256_max_ps(i, zero), _mm256_set1_ps(255.0f));
-    return _mm256_cvttps_epi32(i);
+    const __m256 i = _mm256_add_ps(_mm256_mul_ps(t, _mm256_set1_ps(255.0f)), _mm256_set1_ps(0.5f));
+    return _mm256_and_si256(_mm256_cvttps_epi32(i), _mm256_set1_epi32(255));
 }
 
 template <GradientShape Shape>

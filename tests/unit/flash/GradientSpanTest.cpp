@@ -96,7 +96,7 @@ TEST(GradientSpan, EveryPathGivesThePixelsOfTheOnePixelAtATimePath) {
     // apart byte by byte cannot mix them up unseen.
     std::array<uint32_t, 256> lut{};
     for (uint32_t i = 0; i < 256; ++i) lut[i] = i | (255 - i) << 8 | (i * 7 & 255) << 16 | ((i * 13 + 5) & 255) << 24;
-    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     struct Case {
         float X, Y, Sx, Sy, Focal;
     };
@@ -109,6 +109,7 @@ TEST(GradientSpan, EveryPathGivesThePixelsOfTheOnePixelAtATimePath) {
         {0.5f, 0.4f, 0.05f, -0.01f, 1.0f},       // on it: the ray may not meet it at all
         {1.0f, 0.5f, 0.1f, 0.0f, 3.0f},          // beyond it
         {-1e9f, 5e8f, 3e7f, -1e6f, 0.5f},        // far outside
+        {-inf, 0.5f, 1.0f, 0.0f, 0.5f},          // infinitely far
         {0.2f, 0.1f, nan, 0.0f, 0.5f},           // no numbers at all
     };
     const GradientPath fastest = FastestGradientPath();
