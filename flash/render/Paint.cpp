@@ -11,6 +11,16 @@ namespace {
 
 uint32_t PremultipliedColor(swf::Rgba c) { return pixel::Premultiply(c.R, c.G, c.B, c.A); }
 
+// std::lround for 0..255, without the library call that was most of the
+// cost of building a gradient's table. Truncation and the exact remainder
+// decide as lround does; NaN gives 0, the low byte of what lround returns.
+uint8_t RoundByte(double x) {
+    if (!(x >= 0.0)) return 0;
+    if (x >= 255.0) return 255;
+    const int whole = static_cast<int>(x);
+    return static_cast<uint8_t>(whole + (x - whole >= 0.5 ? 1 : 0));
+}
+
 double ToLinear(double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); }
 double FromLinear(double c) { return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055; }
 
@@ -36,9 +46,9 @@ void BuildLut(const swf::Gradient& g, const swf::ColorTransform& cx, std::array<
         }
         auto out = [linear](double v) {
             v = std::clamp(v, 0.0, 1.0);
-            return static_cast<uint8_t>(std::lround((linear ? FromLinear(v) : v) * 255.0));
+            return RoundByte((linear ? FromLinear(v) : v) * 255.0);
         };
-        const uint8_t alpha = static_cast<uint8_t>(std::lround(std::clamp(c.a, 0.0, 1.0) * 255.0));
+        const uint8_t alpha = RoundByte(std::clamp(c.a, 0.0, 1.0) * 255.0);
         if (alpha != 255) opaque = false;
         lut[i] = pixel::Premultiply(out(c.r), out(c.g), out(c.b), alpha);
     }

@@ -90,3 +90,53 @@ TEST(GradientSpan, ARunGivesWhatEachPixelGivesAlone) {
         }
     }
 }
+
+TEST(GradientSpan, EveryPathGivesThePixelsOfTheOnePixelAtATimePath) {
+    // Every byte of an entry different, so that a path that takes colours
+    // apart byte by byte cannot mix them up unseen.
+    std::array<uint32_t, 256> lut{};
+    for (uint32_t i = 0; i < 256; ++i) lut[i] = i | (255 - i) << 8 | (i * 7 & 255) << 16 | ((i * 13 + 5) & 255) << 24;
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float X, Y, Sx, Sy, Focal;
+    };
+    const Case cases[] = {
+        {-1.3f, 0.2f, 0.013f, 0.004f, 0.5f},     // crosses the square, and the focal point's column
+        {1.2f, -0.3f, -0.021f, 0.002f, -0.9f},   // the other way, focal point near the left edge
+        {-40.0f, -3.0f, 0.9f, 0.07f, 0.3f},      // many rounds of repeat and reflect
+        {0.5f, 0.0f, -0.25f, 0.0f, 0.5f},        // passes through the focal point exactly
+        {-0.9f, 0.01f, 0.05f, 0.0f, 0.999f},     // focal point all but on the circle
+        {0.5f, 0.4f, 0.05f, -0.01f, 1.0f},       // on it: the ray may not meet it at all
+        {1.0f, 0.5f, 0.1f, 0.0f, 3.0f},          // beyond it
+        {-1e9f, 5e8f, 3e7f, -1e6f, 0.5f},        // far outside
+        {-inf, 0.5f, 1.0f, 0.0f, 0.5f},          // infinitely far
+        {0.2f, 0.1f, nan, 0.0f, 0.5f},           // no numbers at all
+    };
+    const GradientPath fastest = FastestGradientPath();
+    for (auto path : {GradientPath::Sse2, GradientPath::Avx2, GradientPath::Avx512, GradientPath::Avx512Vbmi}) {
+        if (path > fastest) continue;
+        for (auto shape : {GradientShape::Linear, GradientShape::Radial, GradientShape::Focal}) {
+            for (auto spread : {SpreadMode::Pad, SpreadMode::Repeat, SpreadMode::Reflect}) {
+                for (const Case& c : cases) {
+                    // Lengths and starts around the widths of the wide paths, which
+                    // mask or hand on the ends of a run.
+                    for (int n : {0, 1, 7, 16, 37, 300}) {
+                        for (int start : {0, 3}) {
+                            std::vector<uint32_t> wide(start + n + 1, 0xDEADBEEF), narrow(n);
+                            FillGradientSpan(shape, spread, lut.data(), c.X, c.Y, c.Sx, c.Sy, c.Focal, n,
+                                             wide.data() + start, path);
+                            FillGradientSpan(shape, spread, lut.data(), c.X, c.Y, c.Sx, c.Sy, c.Focal, n,
+                                             narrow.data(), GradientPath::Scalar);
+                            for (int k = 0; k < start; ++k) EXPECT_EQ(wide[k], 0xDEADBEEFu) << "wrote before the run";
+                            EXPECT_EQ(wide[start + n], 0xDEADBEEFu) << "wrote past the run";
+                            for (int i = 0; i < n; ++i)
+                                ASSERT_EQ(wide[start + i], narrow[i])
+                                    << "path " << int(path) << " shape " << int(shape) << " spread " << int(spread)
+                                    << " pixel " << i << " of " << n << " from x " << c.X << " focal " << c.Focal;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
