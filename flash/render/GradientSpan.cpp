@@ -1,5 +1,7 @@
 #include "flash/render/GradientSpan.h"
 
+#include "flash/render/Cpu.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -144,7 +146,6 @@ inline __m128 Position4(__m128 x, __m128 y, const Focus& c) {
 // The same arithmetic eight, sixteen or sixty-four pixels at a time, for
 // processors that have it; every operation rounds as its four-wide twin
 // does, so the pictures are the same whichever path runs.
-#define QB_AVX2 __attribute__((target("avx2")))
 #if defined(__clang__)
 #define QB_AVX512 __attribute__((target("avx512f")))
 #define QB_AVX512_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
@@ -431,7 +432,6 @@ QB_AVX512_VBMI void Fill64(const uint32_t* lut, float gx, float gy, float sx, fl
     }
 }
 
-bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
 bool HasAvx512() { return __builtin_cpu_supports("avx512f"); }
 bool HasAvx512Vbmi() {
     return HasAvx512() && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
