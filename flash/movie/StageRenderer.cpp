@@ -1,6 +1,7 @@
 #include "flash/movie/StageRenderer.h"
 
 #include "flash/movie/FieldText.h"
+#include "flash/render/Blend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -115,18 +116,14 @@ void StageRenderer::FillBackground(const Movie& movie, const swf::Matrix& stage,
                          ->OpaqueRect(*first.Char->Shape, stage * root.Matrix * first.Matrix, root.Cx * first.Cx)
                          .Intersect({0, 0, target.Width, target.Height});
     }
-    if (hidden.Empty()) {
-        std::fill(target.Pixels.begin(), target.Pixels.end(), color);
-        return;
-    }
     for (int y = 0; y < target.Height; ++y) {
         uint32_t* row = target.Row(y);
         if (y < hidden.Y0 || y >= hidden.Y1) {
-            std::fill(row, row + target.Width, color);
+            render::blend::Fill(row, color, target.Width);
             continue;
         }
-        std::fill(row, row + hidden.X0, color);
-        std::fill(row + hidden.X1, row + target.Width, color);
+        render::blend::Fill(row, color, hidden.X0);
+        render::blend::Fill(row + hidden.X1, color, target.Width - hidden.X1);
     }
 }
 

@@ -87,6 +87,22 @@ QB_AVX2 int OverColor8Run(uint32_t* dst, uint32_t color, int n) {
     return i;
 }
 
+QB_AVX2 void Fill8Run(uint32_t* dst, uint32_t color, int n) {
+    const __m256i c = _mm256_set1_epi32(static_cast<int>(color));
+    int i = 0;
+    for (; i + 32 <= n; i += 32) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), c);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 8), c);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 16), c);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 24), c);
+    }
+    for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), c);
+    if (i < n) {
+        const __m256i in = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, c);
+    }
+}
+
 // Per-pixel covers, clamped to 256 as the four-wide path does; src null
 // means the colour everywhere.
 QB_AVX2 int OverCovers8Run(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n) {
@@ -148,6 +164,23 @@ void OverColor(uint32_t* dst, uint32_t color, int n) {
     for (; i + 4 <= n; i += 4) Store(dst + i, Over4(c, Load(dst + i)));
 #endif
     for (; i < n; ++i) dst[i] = pixel::Over(color, dst[i]);
+}
+
+void Fill(uint32_t* dst, uint32_t color, int n) {
+    // Written out: at this build's optimisation the library's fill goes a
+    // pixel at a time, and whole rows of a frame are filled.
+#if defined(QB_BLEND_AVX2)
+    if (n >= 8 && HasAvx2()) {
+        Fill8Run(dst, color, n);
+        return;
+    }
+#endif
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i c = _mm_set1_epi32(static_cast<int>(color));
+    for (; i + 4 <= n; i += 4) Store(dst + i, c);
+#endif
+    for (; i < n; ++i) dst[i] = color;
 }
 
 void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n) {

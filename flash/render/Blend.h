@@ -13,6 +13,8 @@ void Over(uint32_t* dst, const uint32_t* src, int n);
 void OverScaled(uint32_t* dst, const uint32_t* src, uint32_t cover, int n);
 // dst[i] = color over dst[i].
 void OverColor(uint32_t* dst, uint32_t color, int n);
+// dst[i] = color: a run that hides what it covers.
+void Fill(uint32_t* dst, uint32_t color, int n);
 // dst[i] = (src[i] times covers[i]/256) over dst[i]; src null means color
 // at every pixel. Covers above 256 count as 256.
 void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n);

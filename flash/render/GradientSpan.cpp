@@ -1,5 +1,6 @@
 #include "flash/render/GradientSpan.h"
 
+#include "flash/render/Blend.h"
 #include "flash/render/Cpu.h"
 
 #include <algorithm>
@@ -510,7 +511,7 @@ void FillGradientSpan(GradientShape shape, SpreadMode spread, const uint32_t* lu
         // A linear gradient that runs across the rows (a sky, a floor) is one
         // colour along each of them.
         FillShape<GradientShape::Linear>(path, spread, lut, gx, gy, sx, sy, focal, 1, out);
-        std::fill(out + 1, out + n, out[0]);
+        blend::Fill(out + 1, out[0], n - 1);
         return;
     }
     switch (shape) {

@@ -1,6 +1,7 @@
 #include "flash/render/Paint.h"
 
 #include "flash/render/BitmapSpan.h"
+#include "flash/render/Blend.h"
 #include "flash/render/GradientSpan.h"
 
 #include <algorithm>
@@ -95,7 +96,7 @@ Paint Paint::FromStyle(const swf::FillStyle& style, const swf::Matrix& toPixels,
 
 void Paint::Fill(int y, int x0, int x1, uint32_t* out) const {
     if (kind_ == Kind::Solid) {
-        std::fill(out, out + (x1 - x0), color_);
+        blend::Fill(out, color_, x1 - x0);
         return;
     }
     if (kind_ == Kind::Bitmap) {

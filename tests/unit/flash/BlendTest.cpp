@@ -36,7 +36,7 @@ std::vector<uint32_t> Pixels(Random& r, int n) {
 
 TEST(Blend, EveryRunLoopMatchesThePixelRule) {
     Random r;
-    for (int n = 0; n < 40; ++n) {
+    for (int n = 0; n < 80; ++n) {
         for (int offset = 0; offset < 3; ++offset) {
             const int size = n + offset + 5;  // room on both sides of the run
             const auto src = Pixels(r, size);
@@ -46,10 +46,11 @@ TEST(Blend, EveryRunLoopMatchesThePixelRule) {
             const uint32_t cover = r.Next() % 257;
             const uint32_t color = Premultiplied(r);
 
-            std::vector<uint32_t> over = dst, scaled = dst, solid = dst, perPixel = dst, perPixelColor = dst;
+            std::vector<uint32_t> over = dst, scaled = dst, solid = dst, perPixel = dst, perPixelColor = dst, filled = dst;
             blend::Over(over.data() + offset, src.data() + offset, n);
             blend::OverScaled(scaled.data() + offset, src.data() + offset, cover, n);
             blend::OverColor(solid.data() + offset, color, n);
+            blend::Fill(filled.data() + offset, color, n);
             blend::OverCovers(perPixel.data() + offset, src.data() + offset, 0, covers.data() + offset, n);
             blend::OverCovers(perPixelColor.data() + offset, nullptr, color, covers.data() + offset, n);
             for (int i = 0; i < size; ++i) {
@@ -62,12 +63,14 @@ TEST(Blend, EveryRunLoopMatchesThePixelRule) {
                     EXPECT_EQ(solid[i], d);
                     EXPECT_EQ(perPixel[i], d);
                     EXPECT_EQ(perPixelColor[i], d);
+                    EXPECT_EQ(filled[i], d);
                     continue;
                 }
                 const uint32_t c = std::min<uint32_t>(covers[i], 256);
                 EXPECT_EQ(over[i], pixel::Over(src[i], d));
                 EXPECT_EQ(scaled[i], pixel::Over(pixel::Scale(src[i], cover), d));
                 EXPECT_EQ(solid[i], pixel::Over(color, d));
+                EXPECT_EQ(filled[i], color);
                 EXPECT_EQ(perPixel[i], pixel::Over(pixel::Scale(src[i], c), d));
                 EXPECT_EQ(perPixelColor[i], pixel::Over(pixel::Scale(color, c), d));
             }
