@@ -108,7 +108,10 @@ void Compositor::Run(int y, int x0, uint32_t style, const uint16_t* covers, int 
 
 void Compositor::Prefetch(int y, int x0, int x1) {
     const uint32_t* row = target_.Row(y);
-    __builtin_prefetch(row + x0, 1);
+    if (x0 > x1) std::swap(x0, x1);
+    // The whole stretch, a line at a time: a wide shape's rows are blended
+    // end to end, and each would otherwise start by waiting on memory.
+    for (int x = x0; x <= x1; x += 16) __builtin_prefetch(row + x, 1);
     __builtin_prefetch(row + x1, 1);
     if (mask_) {
         __builtin_prefetch(mask_->Row(y) + x0);
