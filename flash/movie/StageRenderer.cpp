@@ -116,6 +116,7 @@ void StageRenderer::FillBackground(const Movie& movie, const swf::Matrix& stage,
                          ->OpaqueRect(*first.Char->Shape, stage * root.Matrix * first.Matrix, root.Cx * first.Cx)
                          .Intersect({0, 0, target.Width, target.Height});
     }
+    if (hidden.Empty()) hidden = {};  // a box wholly off the canvas hides nothing
     for (int y = 0; y < target.Height; ++y) {
         uint32_t* row = target.Row(y);
         if (y < hidden.Y0 || y >= hidden.Y1) {

@@ -69,6 +69,8 @@ std::vector<BackdropCase> Cases() {
          {.Cx = CxformSpec{.AMul = 128}}, false},
         {"turned", [=](ShapeBuilder& s) { s.Rect(0, 0, 4000, 3000, s.Solid(opaque)); },
          {.Matrix = MatrixSpec{.A = 0.9, .B = 0.3, .C = -0.3, .D = 0.9}}, false},
+        {"beside the stage, off the canvas", [=](ShapeBuilder& s) { s.Rect(0, 0, 4000, 3000, s.Solid(opaque)); },
+         {.Matrix = MatrixSpec{.Tx = 40000}}, true},
         {"round", [=](ShapeBuilder& s) { s.Circle(2000, 1500, 1400, s.Solid(opaque)); }, {}, false},
     };
 }
