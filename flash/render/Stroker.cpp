@@ -57,15 +57,18 @@ void Stroker::Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOu
         // Along a flattened curve most joins turn less than one chord of
         // the round join's arc. Then the corner where the two sides meet
         // strays from that arc no further than a chord would, and one
-        // point does the work of two (a third of a curve's lines).
+        // point does the work of two (a third of a curve's lines). A thin
+        // stroke's chord may span a sharp turn, whose corner would reach
+        // far out: past a sixth of a turn the chord itself is taken.
         const double cosTurn = Dot(offIn, offOut) / (half_ * half_);
-        if (cosTurn >= cosArcStep_) {
+        if (cosTurn >= cosArcStep_ && cosTurn >= 0.5) {
             const double k = 1.0 / (1.0 + cosTurn);
             contour_.push_back({at.X + (offIn.X + offOut.X) * k, at.Y + (offIn.Y + offOut.Y) * k});
             return;
         }
         contour_.push_back(Add(at, offIn));
-        Arc(at, offIn, std::atan2(Cross(offIn, offOut), Dot(offIn, offOut)));
+        if (cosTurn >= cosArcStep_) contour_.push_back(Add(at, offOut));
+        else Arc(at, offIn, std::atan2(Cross(offIn, offOut), Dot(offIn, offOut)));
         return;
     }
     // The inner edges cross half * tan(turn / 2) before the vertex. Within
