@@ -116,7 +116,6 @@ void StageRenderer::FillBackground(const Movie& movie, const swf::Matrix& stage,
                          ->OpaqueRect(*first.Char->Shape, stage * root.Matrix * first.Matrix, root.Cx * first.Cx)
                          .Intersect({0, 0, target.Width, target.Height});
     }
-    if (hidden.Empty()) hidden = {};  // a box wholly off the canvas hides nothing
     for (int y = 0; y < target.Height; ++y) {
         uint32_t* row = target.Row(y);
         if (y < hidden.Y0 || y >= hidden.Y1) {
@@ -161,7 +160,6 @@ void StageRenderer::DrawChildren(const Clip& clip, const swf::Matrix& m, const s
             const swf::Matrix at = m * child->Matrix;
             layer->Bounds = (current ? current->Bounds : render::PixelRect{0, 0, target_->Width, target_->Height})
                                 .Intersect(MaskExtent(*child, at, nesting + 1));
-            if (layer->Bounds.Empty()) layer->Bounds = {};
             for (int y = layer->Bounds.Y0; y < layer->Bounds.Y1; ++y)
                 std::memset(layer->Row(y) + layer->Bounds.X0, 0, static_cast<size_t>(layer->Bounds.X1 - layer->Bounds.X0));
             DrawIntoMask(*child, at, *layer, nesting + 1);
@@ -186,7 +184,10 @@ void StageRenderer::DrawChildren(const Clip& clip, const swf::Matrix& m, const s
 void StageRenderer::DrawObject(const DisplayObject& obj, const swf::Matrix& m, const swf::ColorTransform& cx,
                                const render::Mask* mask, int nesting) {
     if (nesting > 64) return;
-    if (const swf::ShapeDef* shape = ShapeOf(obj)) {
+    // A text's shape is its outline: one look-up (a field's text is worked
+    // out afresh each time) serves both.
+    const TextShape* text = TextOf(obj);
+    if (const swf::ShapeDef* shape = text ? &text->Outline : ShapeOf(obj)) {
         render::PixelRect all{0, 0, target_->Width, target_->Height};
         if (obj.Char->Kind == Character::Kind::EditText && !obj.Char->EditText->AutoSize && m.B == 0 && m.C == 0) {
             // A field shows its text through its own rectangle: a long line
@@ -202,7 +203,6 @@ void StageRenderer::DrawObject(const DisplayObject& obj, const swf::Matrix& m, c
                                  pixel(std::max(y0, y1)) + 1});
             if (all.Empty()) return;
         }
-        const TextShape* text = TextOf(obj);
         if (text && !text->Glyphs.empty() && Steady(obj, m) && drawer_->GlyphsFit(text->Glyphs, m)) {
             if (!text->Backdrop.Edges.empty()) drawer_->Draw(text->Backdrop, m, cx, *target_, all, mask);
             drawer_->DrawGlyphs(text->Glyphs, text->Outline.Fills, m, cx, *target_, all, mask);

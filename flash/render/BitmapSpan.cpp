@@ -25,14 +25,6 @@ constexpr double kOne = 4294967296.0;
 // Steps beyond kMaxStep pixels per pixel shrink the bitmap to nothing anyway.
 constexpr double kFar = double(1 << 24), kMaxStep = double(1 << 12);
 
-// a and b mixed f/256 of the way (f 0..256), all four channels.
-inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
-    const uint32_t g = 256 - f;
-    const uint32_t rb = (((a & 0x00FF00FFu) * g + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
-    const uint32_t ag = (((a >> 8) & 0x00FF00FFu) * g + ((b >> 8) & 0x00FF00FFu) * f) & 0xFF00FF00u;
-    return rb | ag;
-}
-
 // The four pixels around a point blended: down first (top row p0 pair,
 // bottom row p1 pair), then across. Both forms below round alike.
 #if defined(__SSE2__)
@@ -103,6 +95,14 @@ QB_AVX2 inline __m256i Column8(__m256i t, __m256i b, __m256i up, __m256i down) {
 #endif
 
 #if !defined(__SSE2__)
+// a and b mixed f/256 of the way (f 0..256), all four channels.
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
+    const uint32_t g = 256 - f;
+    const uint32_t rb = (((a & 0x00FF00FFu) * g + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+    const uint32_t ag = (((a >> 8) & 0x00FF00FFu) * g + ((b >> 8) & 0x00FF00FFu) * f) & 0xFF00FF00u;
+    return rb | ag;
+}
+
 inline uint32_t Blend4(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11, uint32_t fu, uint32_t fv) {
     return Lerp(Lerp(p00, p10, fv), Lerp(p01, p11, fv), fu);
 }

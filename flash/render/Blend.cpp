@@ -133,13 +133,7 @@ QB_AVX2 int OverCovers8Run(uint32_t* dst, const uint32_t* src, uint32_t color, c
 #endif
 
 #if defined(QB_HAVE_AVX512BW)
-#if !defined(__clang__)
-// GCC 12 takes the deliberately undefined registers inside its AVX-512
-// intrinsics for a mistake.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#endif
+QB_AVX512_CODE_BEGIN
 // Sixteen pixels at a time where the processor has AVX-512: the same
 // arithmetic again.
 QB_AVX512BW inline __m512i Scale16(__m512i c, __m512i f) {
@@ -184,9 +178,7 @@ QB_AVX512BW int OverCovers16Run(uint32_t* dst, const uint32_t* src, uint32_t col
     }
     return i;
 }
-#if !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+QB_AVX512_CODE_END
 #endif
 
 }  // namespace

@@ -226,13 +226,7 @@ QB_AVX2 int Fill8(const uint32_t* lut, float gx, float gy, float sx, float sy, c
     return i;
 }
 
-#if !defined(__clang__)
-// GCC 12 takes the deliberately undefined registers inside its AVX-512
-// intrinsics for a mistake.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#endif
+QB_AVX512_CODE_BEGIN
 
 // As Index8, less the clamps that only keep an index inside the table:
 // Lookup16 reads the low eight bits alone, so nothing can land outside it,
@@ -433,13 +427,7 @@ QB_AVX512_VBMI void Fill64(const uint32_t* lut, float gx, float gy, float sx, fl
     }
 }
 
-bool HasAvx512() { return __builtin_cpu_supports("avx512f"); }
-bool HasAvx512Vbmi() {
-    return HasAvx512() && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
-}
-#if !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+QB_AVX512_CODE_END
 #endif
 
 GradientPath Detect() {

@@ -14,7 +14,8 @@
 namespace qb::render {
 
 PixelRect PixelRect::Intersect(const PixelRect& o) const {
-    return {std::max(X0, o.X0), std::max(Y0, o.Y0), std::min(X1, o.X1), std::min(Y1, o.Y1)};
+    const PixelRect r{std::max(X0, o.X0), std::max(Y0, o.Y0), std::min(X1, o.X1), std::min(Y1, o.Y1)};
+    return r.Empty() ? PixelRect{} : r;
 }
 
 void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
@@ -390,19 +391,14 @@ void Rasterizer::SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& s
 // A one-style row kept as cells (a pass too large for the plane to stay in
 // the caches): its cells go into a one-row plane first.
 void Rasterizer::SweepSingle(int y, const CellRow& row, FillRule rule, bool antialias, SpanSink& sink) {
-    float* delta = rowDelta_.data() - clip_.X0;
-    uint64_t* marks = rowMarks_.data();
-    const int x0 = clip_.X0;
-    int firstBlock = INT32_MAX, lastBlock = 0;
+    int first = INT32_MAX, last = 0;
     for (const Cell& c : row) {
-        delta[c.X] += c.A;
-        delta[c.X + 1] += c.B;
-        const int b0 = (c.X - x0) >> kBlockShift, b1 = (c.X + 1 - x0) >> kBlockShift;
-        marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
-        marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
-        firstBlock = std::min(firstBlock, b0), lastBlock = std::max(lastBlock, b1);
+        const int px = c.X - clip_.X0;
+        AddChange(rowDelta_.data(), rowMarks_.data(), px, c.A, c.B);
+        first = std::min(first, px), last = std::max(last, px + 1);
     }
-    SweepMarked(y, rowDelta_.data(), marks, firstBlock, lastBlock, rule, antialias, sink);
+    SweepMarked(y, rowDelta_.data(), rowMarks_.data(), first >> kBlockShift, last >> kBlockShift, rule, antialias,
+                sink);
 }
 
 // One style's row from its changes by pixel (from the clip's left side, one

@@ -10,6 +10,8 @@ namespace qb::render {
 struct PixelRect {
     int X0 = 0, Y0 = 0, X1 = 0, Y1 = 0;  // X1, Y1 exclusive
     bool Empty() const { return X1 <= X0 || Y1 <= Y0; }
+    // Nothing in common gives the empty rectangle at the origin, whose sides
+    // lie inside any canvas.
     PixelRect Intersect(const PixelRect& o) const;
 };
 
@@ -122,14 +124,7 @@ private:
         ++cellCount_;
         const size_t r = static_cast<size_t>(y - clip_.Y0);
         if constexpr (Plane) {
-            const int px = x - clip_.X0;
-            float* delta = planeDelta_.data() + r * stride_ + px;
-            delta[0] += a;
-            delta[1] += b;
-            uint64_t* marks = planeMarks_.data() + r * markStride_;
-            const int b0 = px >> kBlockShift, b1 = (px + 1) >> kBlockShift;
-            marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
-            marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
+            AddChange(planeDelta_.data() + r * stride_, planeMarks_.data() + r * markStride_, x - clip_.X0, a, b);
         } else {
             CellRow& row = rows_[r];
             if (!row.empty()) {
@@ -141,6 +136,16 @@ private:
             }
             row.push_back({x, styleLeft, styleRight, a, b});
         }
+    }
+    // Pixel px's change and its right neighbour's into a row of changes
+    // (counted from the clip's left side), with the blocks they fall in
+    // marked for the sweep.
+    [[gnu::always_inline]] static void AddChange(float* delta, uint64_t* marks, int px, float a, float b) {
+        delta[px] += a;
+        delta[px + 1] += b;
+        const int b0 = px >> kBlockShift, b1 = (px + 1) >> kBlockShift;
+        marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
+        marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
     }
     void ClearPlane();
     void SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink);

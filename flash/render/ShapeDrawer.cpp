@@ -87,9 +87,8 @@ PixelRect ShapeDrawer::OpaqueRect(const swf::ShapeDef& shape, const swf::Matrix&
     // pixels blend with what lies under them.
     auto in = [](double v) { return static_cast<int>(std::clamp(std::ceil(v) + 1, -1e8, 1e8)); };
     auto out = [](double v) { return static_cast<int>(std::clamp(std::floor(v) - 1, -1e8, 1e8)); };
-    const PixelRect r = PixelRect{in(std::min(ax, bx)), in(std::min(ay, by)), out(std::max(ax, bx)), out(std::max(ay, by))}
-                            .Intersect(DeviceBounds(shape, m));
-    return r.Empty() ? PixelRect{} : r;
+    return PixelRect{in(std::min(ax, bx)), in(std::min(ay, by)), out(std::max(ax, bx)), out(std::max(ay, by))}
+        .Intersect(DeviceBounds(shape, m));
 }
 
 void ShapeDrawer::Flatten(const swf::Edge& e, const swf::Matrix& m, std::vector<Point>& out) const {
