@@ -7,7 +7,7 @@
 #include <climits>
 #include <cmath>
 
-#if defined(QB_HAVE_AVX2)
+#if defined(__SSE__)
 #include <immintrin.h>
 #endif
 
@@ -21,6 +21,8 @@ PixelRect PixelRect::Intersect(const PixelRect& o) const {
 void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     if (plane_) {
         if (planeDirty_) ClearPlane();
+    } else if (edgeList_) {
+        ClearEdges();
     } else {
         for (int y = firstRow_; y <= lastRow_; ++y) rows_[static_cast<size_t>(y)].clear();
     }
@@ -30,7 +32,7 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     styleCount_ = styleCount;
     cellCount_ = 0;
     firstRow_ = INT32_MAX, lastRow_ = -1;
-    plane_ = false;
+    plane_ = edgeList_ = false;
     if (clip_.Empty()) return;
     const size_t width = static_cast<size_t>(clip_.X1 - clip_.X0), rows = static_cast<size_t>(clip_.Y1 - clip_.Y0);
     if (run_.size() < width) run_.resize(width);
@@ -45,9 +47,16 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
         if (planeMarks_.size() < rows * markStride_) planeMarks_.resize(rows * markStride_, 0);
         return;
     }
-    if (rowDelta_.size() < width + 1) {
-        rowDelta_.assign(width + 1, 0.0f);
-        rowMarks_.assign(((width + 1) >> kBlockShift) / 64 + 2, 0);
+    edgeList_ = styleCount == 2;
+    if (edgeList_) {
+        // Spare changes past the right side (a shallow line's middle goes
+        // four at a time), and a spare word of marks.
+        if (rowDelta_.size() < width + 8) {
+            rowDelta_.assign(width + 8, 0.0f);
+            rowMarks_.assign(((width + 3) >> kBlockShift) / 64 + 2, 0);
+        }
+        if (rowEdges_.size() < rows) rowEdges_.resize(rows, -1);
+        return;
     }
     if (rows_.size() < rows) rows_.resize(rows);
     if (acc_.size() < styleCount) {
@@ -67,6 +76,12 @@ void Rasterizer::ClearPlane() {
     planeDirty_ = false;
 }
 
+// Lines kept but never swept: their rows' lists are emptied for the next pass.
+void Rasterizer::ClearEdges() {
+    for (int r = firstRow_; r <= lastRow_; ++r) rowEdges_[static_cast<size_t>(r)] = -1;
+    edges_.clear();
+}
+
 void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t styleLeft, uint32_t styleRight) {
     if (styleLeft >= styleCount_) styleLeft = 0;
     if (styleRight >= styleCount_) styleRight = 0;
@@ -79,8 +94,9 @@ void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t style
         // Most lines of a drawing lie wholly inside: nothing to cut.
         const float fx0 = static_cast<float>(x0), fy0 = static_cast<float>(y0);
         const float fx1 = static_cast<float>(x1), fy1 = static_cast<float>(y1);
-        if (plane_) ClippedLine<true>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
-        else ClippedLine<false>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
+        if (plane_) ClippedLine<Into::Plane>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
+        else if (edgeList_) AddEdge(fx0, fy0, fx1, fy1, styleLeft);
+        else ClippedLine<Into::Cells>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
         return;
     }
     if ((y0 <= top && y1 <= top) || (y0 >= bottom && y1 >= bottom) || y0 == y1) return;
@@ -113,12 +129,13 @@ void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t style
         const double ax = std::clamp(xs[i], left, right), bx = std::clamp(xs[i + 1], left, right);
         const float fx0 = static_cast<float>(ax), fy0 = static_cast<float>(ys[i]);
         const float fx1 = static_cast<float>(bx), fy1 = static_cast<float>(ys[i + 1]);
-        if (plane_) ClippedLine<true>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
-        else ClippedLine<false>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
+        if (plane_) ClippedLine<Into::Plane>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
+        else if (edgeList_) AddEdge(fx0, fy0, fx1, fy1, styleLeft);
+        else ClippedLine<Into::Cells>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
     }
 }
 
-template <bool Plane>
+template <Rasterizer::Into To>
 void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight) {
     if (y0 == y1) return;
     float dir = 1.0f;
@@ -140,19 +157,9 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     if (rowFirst >= rowEnd) return;
     firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
     lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
-    if constexpr (Plane) planeDirty_ = true;
-    // What the line does within row y, from x to xNext with height d
-    // (signed by its direction).
+    if constexpr (To == Into::Plane) planeDirty_ = true;
     auto piece = [&](int y, float x, float xNext, float d) __attribute__((always_inline)) {
-        const float xa = std::min(x, xNext), xb = std::max(x, xNext);
-        const int ia = static_cast<int>(xa);
-        if (xb <= static_cast<float>(ia + 1)) {
-            // Within one cell: split by the line's mean position in it.
-            const float mid = 0.5f * (x + xNext) - static_cast<float>(ia);
-            Put<Plane>(y, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
-            return;
-        }
-        Across<Plane>(y, xa, xb, d, styleLeft, styleRight);
+        Piece<To>(y, x, xNext, d, styleLeft, styleRight);
     };
     float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
     if (rowEnd - rowFirst == 1) {
@@ -173,9 +180,25 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     if (lastDy > 0) piece(rowEnd - 1, x, x + dxdy * lastDy, lastDy * dir);
 }
 
+// What a line does within row y, from x to xNext with height d (signed by
+// its direction).
+template <Rasterizer::Into To>
+[[gnu::always_inline]] inline void Rasterizer::Piece(int y, float x, float xNext, float d, uint32_t styleLeft,
+                                                     uint32_t styleRight) {
+    const float xa = std::min(x, xNext), xb = std::max(x, xNext);
+    const int ia = static_cast<int>(xa);
+    if (xb <= static_cast<float>(ia + 1)) {
+        // Within one cell: split by the line's mean position in it.
+        const float mid = 0.5f * (x + xNext) - static_cast<float>(ia);
+        Put<To>(y, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
+        return;
+    }
+    Across<To>(y, xa, xb, d, styleLeft, styleRight);
+}
+
 // A row's piece of a line that crosses several cells: the covered area grows
 // quadratically in the first and last cells and linearly in those between.
-template <bool Plane>
+template <Rasterizer::Into To>
 [[gnu::always_inline]] inline void Rasterizer::Across(int y, float xa, float xb, float d, uint32_t styleLeft,
                                                       uint32_t styleRight) {
     const int ia = static_cast<int>(xa);
@@ -188,8 +211,8 @@ template <bool Plane>
     const float fb = xb - static_cast<float>(ib) + 1.0f;
     const float am = 0.5f * s * fb * fb;
     if (ib == ia + 2) {
-        Put<Plane>(y, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
-        Put<Plane>(y, ib, d * am, 0.0f, styleLeft, styleRight);
+        Put<To>(y, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
+        Put<To>(y, ib, d * am, 0.0f, styleLeft, styleRight);
         return;
     }
     const float a1 = s * (1.5f - fa);
@@ -202,11 +225,210 @@ template <bool Plane>
         return xi < ib ? d * s : 0.0f;
     };
     for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
-        Put<Plane>(y, xi, change(xi), change(xi + 1), styleLeft, styleRight);
+        Put<To>(y, xi, change(xi), change(xi + 1), styleLeft, styleRight);
+}
+
+// A line of a one-style pass, kept for the sweep: the same arithmetic as
+// ClippedLine, its loop left for the sweep to take a row at a time.
+void Rasterizer::AddEdge(float x0, float y0, float x1, float y1, uint32_t styleLeft) {
+    if (y0 == y1) return;
+    float dir = styleLeft ? 1.0f : -1.0f;
+    if (y0 > y1) {
+        std::swap(x0, x1), std::swap(y0, y1);
+        dir = -dir;
+    }
+    const int rowFirst = std::max(static_cast<int>(y0), clip_.Y0);
+    const int rowEnd = std::min(static_cast<int>(std::ceil(y1)), clip_.Y1);
+    if (rowFirst >= rowEnd) return;
+    const float dxdy = (x1 - x0) / (y1 - y0);
+    const float top = std::max(y0, static_cast<float>(rowFirst));
+    Edge e{.X = x0 + (top - y0) * dxdy, .Dxdy = dxdy, .InvWidth = 1.0f / std::fabs(dxdy), .Dir = dir,
+           .FirstDy = 0, .LastDy = 0, .XEnd = x1,
+           .RowFirst = rowFirst - clip_.Y0, .RowEnd = rowEnd - clip_.Y0, .Next = -1};
+    if (rowEnd - rowFirst == 1) {
+        e.FirstDy = y1 - top;
+    } else {
+        e.FirstDy = static_cast<float>(rowFirst + 1) - top;
+        e.LastDy = std::min(y1, static_cast<float>(rowEnd)) - static_cast<float>(rowEnd - 1);
+    }
+    // The cells it will give, at most, against the ceiling on a pass's work.
+    cellCount_ += static_cast<size_t>(rowEnd - rowFirst) + static_cast<size_t>(std::fabs(x1 - x0)) + 2;
+    firstRow_ = std::min(firstRow_, e.RowFirst);
+    lastRow_ = std::max(lastRow_, e.RowEnd - 1);
+    int32_t& head = rowEdges_[static_cast<size_t>(e.RowFirst)];
+    e.Next = head;
+    head = static_cast<int32_t>(edges_.size());
+    edges_.push_back(e);
+}
+
+namespace {
+
+// The smaller and larger of two floats without a branch: the compiler
+// would otherwise guess, and along a row of lines it guesses wrong.
+inline float MinOf(float a, float b) {
+#if defined(__SSE__)
+    return _mm_cvtss_f32(_mm_min_ss(_mm_set_ss(a), _mm_set_ss(b)));
+#else
+    return std::min(a, b);
+#endif
+}
+inline float MaxOf(float a, float b) {
+#if defined(__SSE__)
+    return _mm_cvtss_f32(_mm_max_ss(_mm_set_ss(a), _mm_set_ss(b)));
+#else
+    return std::max(a, b);
+#endif
+}
+
+// Marks blocks b0..b1 of a row's marks.
+[[gnu::always_inline]] inline void MarkBlocks(uint64_t* marks, int b0, int b1) {
+    const int w0 = b0 >> 6, w1 = b1 >> 6;
+    const uint64_t from = ~uint64_t{0} << (b0 & 63), upto = ~uint64_t{0} >> (63 - (b1 & 63));
+    if (w0 == w1) {
+        marks[w0] |= from & upto;
+        return;
+    }
+    marks[w0] |= from;
+    for (int w = w0 + 1; w < w1; ++w) marks[w] = ~uint64_t{0};
+    marks[w1] |= upto;
+}
+
+}  // namespace
+
+// A whole row of a line that moves at most a pixel across it: the part in
+// its first pixel and the part in the next, each split by its mean position
+// as a line within one pixel is. Without a branch on whether it crosses,
+// since from row to row that is a coin toss. `invWidth` is 1/|dxdy|.
+[[gnu::always_inline]] inline void Rasterizer::SteepRow(float x, float xNext, float d, float invWidth) {
+    const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
+    const float xb = MaxOf(x, xNext);
+    const int ia = static_cast<int>(xa);
+    const float fa = xa - static_cast<float>(ia), fb = xb - static_cast<float>(ia);
+    const float end = MinOf(fb, 1.0f), past = MaxOf(fb - 1.0f, 0.0f);
+    const float d1 = d * MinOf((1.0f - fa) * invWidth, 1.0f), d2 = d - d1;
+    const float mid = 0.5f * (fa + end);
+    const int px = std::min(ia, clip_.X1) - clip_.X0;
+    float* delta = rowDelta_.data() + px;
+    delta[0] += d1 * (1.0f - mid);
+    delta[1] += d1 * mid + d2 * (1.0f - 0.5f * past);
+    delta[2] += d2 * 0.5f * past;
+    const int b0 = px >> kBlockShift, b1 = (px + 2) >> kBlockShift;
+    rowMarks_[static_cast<size_t>(b0 >> 6)] |= uint64_t{1} << (b0 & 63);
+    rowMarks_[static_cast<size_t>(b1 >> 6)] |= uint64_t{1} << (b1 & 63);
+}
+
+// A whole row of a line that moves more than a pixel across it: the
+// quadratic ends and the linear middle, straight into the row's changes.
+// `invWidth` is 1/|dxdy|.
+[[gnu::always_inline]] inline void Rasterizer::ShallowRow(float x, float xNext, float d, float invWidth) {
+    const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
+    const float xb = MinOf(MaxOf(x, xNext), static_cast<float>(clip_.X1));
+    const int ia = static_cast<int>(xa);
+    int ib = static_cast<int>(xb);
+    ib += static_cast<float>(ib) < xb;  // the ceiling
+    if (ib < ia + 2) {  // cut by the clip to within a pixel
+        Piece<Into::Row>(0, xa, xb, d, 1, 0);
+        return;
+    }
+    const float s = invWidth;
+    const float fa = xa - static_cast<float>(ia);
+    const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
+    const float fb = xb - static_cast<float>(ib) + 1.0f;
+    const float am = 0.5f * s * fb * fb;
+    // The same steps for any length, so that how many pixels it crosses
+    // asks no question the processor would have to guess: the middle
+    // pixels, ia+2..ib-1, go four at a time (those past the end get
+    // nothing added), and the last of them is set right after.
+    const float a1 = s * (1.5f - fa);
+    const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
+    const float step = d * s;
+    float* delta = rowDelta_.data() + (ia - clip_.X0);
+    delta[0] += d * a0;
+    delta[1] += d * (a1 - a0);
+    const int middle = ib - ia - 2;
+#if defined(__SSE2__)
+    const __m128i lane = _mm_setr_epi32(0, 1, 2, 3);
+    int k = 0;
+    do {
+        const __m128 in = _mm_castsi128_ps(_mm_cmpgt_epi32(_mm_set1_epi32(middle - k), lane));
+        _mm_storeu_ps(delta + 2 + k, _mm_add_ps(_mm_loadu_ps(delta + 2 + k), _mm_and_ps(in, _mm_set1_ps(step))));
+        k += 4;
+    } while (k < middle);
+#else
+    for (int k = 0; k < middle; ++k) delta[2 + k] += step;
+#endif
+    delta[ib - ia - 1] += d * (1.0f - a2 - am) - step;
+    delta[ib - ia] += d * am;
+    MarkBlocks(rowMarks_.data(), (ia - clip_.X0) >> kBlockShift, (ib - clip_.X0) >> kBlockShift);
+}
+
+// A one-style pass kept as lines, a row at a time: each line's first row is
+// drawn as it joins the lines crossing the rows, its middle rows by the
+// list of steep or of shallow lines (one branch for many), its last as it
+// leaves.
+void Rasterizer::SweepEdges(FillRule rule, bool antialias, SpanSink& sink) {
+    steep_.clear(), shallow_.clear();
+    const int words = static_cast<int>(rowMarks_.size());
+    // The changes past the clip's right side a row may leave.
+    const size_t spare = static_cast<size_t>(clip_.X1 - clip_.X0);
+    auto crossRows = [&](std::vector<uint32_t>& list, int r, auto middle) __attribute__((always_inline)) {
+        for (size_t k = 0; k < list.size();) {
+            Edge& e = edges_[list[k]];
+            if (r < e.RowEnd - 1) [[likely]] {
+                const float xNext = e.X + e.Dxdy;
+                middle(e.X, xNext, e.Dir, e.InvWidth);
+                e.X = xNext;
+                ++k;
+                continue;
+            }
+            if (e.LastDy > 0) Piece<Into::Row>(0, e.X, e.X + e.Dxdy * e.LastDy, e.LastDy * e.Dir, 1, 0);
+            list[k] = list.back();
+            list.pop_back();
+        }
+    };
+    for (int r = firstRow_; r <= lastRow_; ++r) {
+        crossRows(steep_, r, [&](float x, float xNext, float d, float w) { SteepRow(x, xNext, d, w); });
+        crossRows(shallow_, r, [&](float x, float xNext, float d, float w) { ShallowRow(x, xNext, d, w); });
+        int32_t& head = rowEdges_[static_cast<size_t>(r)];
+        for (int32_t i = head; i >= 0;) {
+            Edge& e = edges_[static_cast<size_t>(i)];
+            if (e.RowEnd - e.RowFirst == 1) {
+                Piece<Into::Row>(0, e.X, e.XEnd, e.FirstDy * e.Dir, 1, 0);
+            } else {
+                const float xNext = e.X + e.Dxdy * e.FirstDy;
+                Piece<Into::Row>(0, e.X, xNext, e.FirstDy * e.Dir, 1, 0);
+                e.X = xNext;
+                (e.InvWidth >= 1.0f ? steep_ : shallow_).push_back(static_cast<uint32_t>(i));
+            }
+            i = e.Next;
+        }
+        head = -1;
+        int first = 0, last = -1;
+        for (int w = 0; w < words; ++w)
+            if (rowMarks_[static_cast<size_t>(w)]) {
+                first = (w << 6) + std::countr_zero(rowMarks_[static_cast<size_t>(w)]);
+                break;
+            }
+        for (int w = words - 1; w >= 0; --w)
+            if (rowMarks_[static_cast<size_t>(w)]) {
+                last = (w << 6) + 63 - std::countl_zero(rowMarks_[static_cast<size_t>(w)]);
+                break;
+            }
+        if (first <= last)
+            SweepMarked(r + clip_.Y0, rowDelta_.data(), rowMarks_.data(), first,
+                        std::min(last, static_cast<int>(spare >> kBlockShift)), rule, antialias, sink);
+        rowDelta_[spare] = rowDelta_[spare + 1] = rowDelta_[spare + 2] = 0;
+        for (int w = 0; w < words; ++w) rowMarks_[static_cast<size_t>(w)] = 0;
+    }
+    edges_.clear();
 }
 
 void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     if (cellCount_ == 0 || clip_.Empty()) return;
+    if (edgeList_) {
+        SweepEdges(rule, antialias, sink);
+        return;
+    }
     // Far enough ahead to hide a trip to main memory behind the sweep of the
     // rows before it.
     constexpr int kPrefetchRows = 4;
@@ -388,19 +610,6 @@ void Rasterizer::SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& s
                 std::min(lastBlock, static_cast<int>((stride_ - 1) >> kBlockShift)), rule, antialias, sink);
 }
 
-// A one-style row kept as cells (a pass too large for the plane to stay in
-// the caches): its cells go into a one-row plane first.
-void Rasterizer::SweepSingle(int y, const CellRow& row, FillRule rule, bool antialias, SpanSink& sink) {
-    int first = INT32_MAX, last = 0;
-    for (const Cell& c : row) {
-        const int px = c.X - clip_.X0;
-        AddChange(rowDelta_.data(), rowMarks_.data(), px, c.A, c.B);
-        first = std::min(first, px), last = std::max(last, px + 1);
-    }
-    SweepMarked(y, rowDelta_.data(), rowMarks_.data(), first >> kBlockShift, last >> kBlockShift, rule, antialias,
-                sink);
-}
-
 // One style's row from its changes by pixel (from the clip's left side, one
 // to spare past its right) and a bit for each block of pixels they touch.
 // Each stretch of marked blocks gets its covers off one running sum and goes
@@ -462,10 +671,6 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
 }
 
 void Rasterizer::SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink) {
-    if (styleCount_ == 2) {
-        SweepSingle(y, row, rule, antialias, sink);
-        return;
-    }
     // A row's cells come a line at a time, each line's in rising x: often
     // already in order, else a few runs to put together.
     const bool sorted = std::is_sorted(row.begin(), row.end(), [](const Cell& a, const Cell& b) { return a.X < b.X; });

@@ -109,21 +109,30 @@ private:
         std::vector<Cell> cells_;  // all in use up to count_, the rest room
         size_t count_ = 0;
     };
-    template <bool Plane>
+    // Where a line's changes go: cells kept by row, the plane of the whole
+    // clip, or the one-row plane of the row being swept.
+    enum class Into { Cells, Plane, Row };
+    template <Into To>
     void ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight);
-    template <bool Plane>
+    template <Into To>
+    void Piece(int y, float x, float xNext, float d, uint32_t styleLeft, uint32_t styleRight);
+    template <Into To>
     void Across(int y, float xa, float xb, float d, uint32_t styleLeft, uint32_t styleRight);
-    // One cell's change at pixel x of row y: into the plane, or as a cell.
-    template <bool Plane>
+    // One cell's change at pixel x of row y.
+    template <Into To>
     [[gnu::always_inline]] void Put(int y, int x, float a, float b, uint32_t styleLeft, uint32_t styleRight) {
         if (x >= clip_.X1) return;
         if (x < clip_.X0) {
             // Nothing left of the clip is drawn: fold it onto the first pixel.
             x = clip_.X0, a += b, b = 0;
         }
+        if constexpr (To == Into::Row) {
+            AddChange(rowDelta_.data(), rowMarks_.data(), x - clip_.X0, a, b);
+            return;
+        }
         ++cellCount_;
         const size_t r = static_cast<size_t>(y - clip_.Y0);
-        if constexpr (Plane) {
+        if constexpr (To == Into::Plane) {
             AddChange(planeDelta_.data() + r * stride_, planeMarks_.data() + r * markStride_, x - clip_.X0, a, b);
         } else {
             CellRow& row = rows_[r];
@@ -151,7 +160,11 @@ private:
     void SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
     void SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& sink);
     std::pair<int, int> MarkedBlocks(int r) const;
-    void SweepSingle(int y, const CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
+    void AddEdge(float x0, float y0, float x1, float y1, uint32_t styleLeft);
+    void SweepEdges(FillRule rule, bool antialias, SpanSink& sink);
+    void SteepRow(float x, float xNext, float d, float invWidth);
+    void ShallowRow(float x, float xNext, float d, float invWidth);
+    void ClearEdges();
     void SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                      bool antialias, SpanSink& sink);
     static constexpr int kBlockShift = 3;  // the plane marks blocks of eight pixels
@@ -178,7 +191,27 @@ private:
     std::vector<float> planeDelta_;   // stride_ floats a row, all zero between passes
     std::vector<uint64_t> planeMarks_;  // markStride_ words a row
     size_t stride_ = 0, markStride_ = 0;
-    std::vector<float> rowDelta_;     // a one-row plane for a one-style pass kept as cells
+    // A one-style pass too large for the plane keeps its lines instead, each
+    // listed under the row it starts in, and sweeps them a row at a time
+    // (an active edge list): each row's changes go into a one-row plane that
+    // never leaves the nearest cache, and no cell is stored and read back.
+    struct Edge {
+        float X;             // where the line enters the row it crosses next
+        float Dxdy;
+        float InvWidth;      // 1/|Dxdy|: how much of a row's height it spends in one pixel's width
+        float Dir;           // +1 or -1: which way it changes the coverage
+        float FirstDy;       // the height of its first row (of its only row, when it has one)
+        float LastDy;        // and of its last
+        float XEnd;          // where a line within one row ends
+        int32_t RowFirst;    // rows RowFirst..RowEnd-1 of the clip
+        int32_t RowEnd;
+        int32_t Next;        // the next line listed under the same first row, or -1
+    };
+    bool edgeList_ = false;           // this pass keeps its lines as edges
+    std::vector<Edge> edges_;
+    std::vector<int32_t> rowEdges_;   // by row of the clip: the first line starting there, or -1
+    std::vector<uint32_t> steep_, shallow_;  // the lines crossing the row being swept
+    std::vector<float> rowDelta_;     // the one-row plane
     std::vector<uint64_t> rowMarks_;
 };
 
