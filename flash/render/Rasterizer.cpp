@@ -38,22 +38,21 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     if (run_.size() < width) run_.resize(width);
     plane_ = styleCount == 2 && width * rows <= kMaxPlanePixels;
     if (plane_) {
-        // A spare pixel past the right side (a cell's second change may land
-        // there) and a spare word of marks (the search for an unmarked block
-        // may look one word on).
-        stride_ = width + 1;
-        markStride_ = ((width + 1) >> kBlockShift) / 64 + 2;
+        // Spare changes past the right side (a cell's second change may land
+        // there, a shallow line's middle goes four at a time) and a spare
+        // word of marks (the search for an unmarked block may look one word on).
+        stride_ = width + kSpare;
+        markStride_ = ((width + kSpare) >> kBlockShift) / 64 + 2;
         if (planeDelta_.size() < rows * stride_) planeDelta_.resize(rows * stride_, 0.0f);
         if (planeMarks_.size() < rows * markStride_) planeMarks_.resize(rows * markStride_, 0);
         return;
     }
     edgeList_ = styleCount == 2;
     if (edgeList_) {
-        // Spare changes past the right side (a shallow line's middle goes
-        // four at a time), and a spare word of marks.
-        if (rowDelta_.size() < width + 8) {
-            rowDelta_.assign(width + 8, 0.0f);
-            rowMarks_.assign(((width + 3) >> kBlockShift) / 64 + 2, 0);
+        // Spare changes and marks as in the plane's rows.
+        if (rowDelta_.size() < width + kSpare) {
+            rowDelta_.assign(width + kSpare, 0.0f);
+            rowMarks_.assign(((width + kSpare) >> kBlockShift) / 64 + 2, 0);
         }
         if (rowEdges_.size() < rows) rowEdges_.resize(rows, -1);
         return;
@@ -171,10 +170,30 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     float xNext = x + dxdy * firstDy;
     piece(rowFirst, x, xNext, firstDy * dir);
     x = xNext;
-    for (int y = rowFirst + 1; y < rowEnd - 1; ++y) {
-        xNext = x + dxdy;
-        piece(y, x, xNext, dir);
-        x = xNext;
+    if constexpr (To == Into::Plane) {
+        const size_t r = static_cast<size_t>(rowFirst + 1 - clip_.Y0);
+        float* delta = planeDelta_.data() + r * stride_;
+        uint64_t* marks = planeMarks_.data() + r * markStride_;
+        const float invWidth = 1.0f / std::fabs(dxdy);
+        if (invWidth >= 1.0f) {
+            for (int y = rowFirst + 1; y < rowEnd - 1; ++y, delta += stride_, marks += markStride_) {
+                xNext = x + dxdy;
+                SteepRow(delta, marks, x, xNext, dir, invWidth);
+                x = xNext;
+            }
+        } else {
+            for (int y = rowFirst + 1; y < rowEnd - 1; ++y, delta += stride_, marks += markStride_) {
+                xNext = x + dxdy;
+                ShallowRow(delta, marks, x, xNext, dir, invWidth);
+                x = xNext;
+            }
+        }
+    } else {
+        for (int y = rowFirst + 1; y < rowEnd - 1; ++y) {
+            xNext = x + dxdy;
+            piece(y, x, xNext, dir);
+            x = xNext;
+        }
     }
     const float lastDy = std::min(y1, static_cast<float>(rowEnd)) - static_cast<float>(rowEnd - 1);
     if (lastDy > 0) piece(rowEnd - 1, x, x + dxdy * lastDy, lastDy * dir);
@@ -299,7 +318,8 @@ inline float MaxOf(float a, float b) {
 // its first pixel and the part in the next, each split by its mean position
 // as a line within one pixel is. Without a branch on whether it crosses,
 // since from row to row that is a coin toss. `invWidth` is 1/|dxdy|.
-[[gnu::always_inline]] inline void Rasterizer::SteepRow(float x, float xNext, float d, float invWidth) {
+[[gnu::always_inline]] inline void Rasterizer::SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d,
+                                                        float invWidth) {
     const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
     const float xb = MaxOf(x, xNext);
     const int ia = static_cast<int>(xa);
@@ -308,26 +328,28 @@ inline float MaxOf(float a, float b) {
     const float d1 = d * MinOf((1.0f - fa) * invWidth, 1.0f), d2 = d - d1;
     const float mid = 0.5f * (fa + end);
     const int px = std::min(ia, clip_.X1) - clip_.X0;
-    float* delta = rowDelta_.data() + px;
+    float* delta = rowDelta + px;
     delta[0] += d1 * (1.0f - mid);
     delta[1] += d1 * mid + d2 * (1.0f - 0.5f * past);
     delta[2] += d2 * 0.5f * past;
     const int b0 = px >> kBlockShift, b1 = (px + 2) >> kBlockShift;
-    rowMarks_[static_cast<size_t>(b0 >> 6)] |= uint64_t{1} << (b0 & 63);
-    rowMarks_[static_cast<size_t>(b1 >> 6)] |= uint64_t{1} << (b1 & 63);
+    marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
+    marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
 }
 
 // A whole row of a line that moves more than a pixel across it: the
 // quadratic ends and the linear middle, straight into the row's changes.
 // `invWidth` is 1/|dxdy|.
-[[gnu::always_inline]] inline void Rasterizer::ShallowRow(float x, float xNext, float d, float invWidth) {
+[[gnu::always_inline]] inline void Rasterizer::ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d,
+                                                          float invWidth) {
     const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
     const float xb = MinOf(MaxOf(x, xNext), static_cast<float>(clip_.X1));
     const int ia = static_cast<int>(xa);
     int ib = static_cast<int>(xb);
     ib += static_cast<float>(ib) < xb;  // the ceiling
     if (ib < ia + 2) {  // cut by the clip to within a pixel
-        Piece<Into::Row>(0, xa, xb, d, 1, 0);
+        const float mid = 0.5f * (xa + xb) - static_cast<float>(ia);
+        AddChange(rowDelta, marks, std::min(ia, clip_.X1) - clip_.X0, d * (1.0f - mid), d * mid);
         return;
     }
     const float s = invWidth;
@@ -342,7 +364,7 @@ inline float MaxOf(float a, float b) {
     const float a1 = s * (1.5f - fa);
     const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
     const float step = d * s;
-    float* delta = rowDelta_.data() + (ia - clip_.X0);
+    float* delta = rowDelta + (ia - clip_.X0);
     delta[0] += d * a0;
     delta[1] += d * (a1 - a0);
     const int middle = ib - ia - 2;
@@ -359,7 +381,7 @@ inline float MaxOf(float a, float b) {
 #endif
     delta[ib - ia - 1] += d * (1.0f - a2 - am) - step;
     delta[ib - ia] += d * am;
-    MarkBlocks(rowMarks_.data(), (ia - clip_.X0) >> kBlockShift, (ib - clip_.X0) >> kBlockShift);
+    MarkBlocks(marks, (ia - clip_.X0) >> kBlockShift, (ib - clip_.X0) >> kBlockShift);
 }
 
 // A one-style pass kept as lines, a row at a time: each line's first row is
@@ -369,8 +391,8 @@ inline float MaxOf(float a, float b) {
 void Rasterizer::SweepEdges(FillRule rule, bool antialias, SpanSink& sink) {
     steep_.clear(), shallow_.clear();
     const int words = static_cast<int>(rowMarks_.size());
-    // The changes past the clip's right side a row may leave.
-    const size_t spare = static_cast<size_t>(clip_.X1 - clip_.X0);
+    float* delta = rowDelta_.data();
+    uint64_t* marks = rowMarks_.data();
     auto crossRows = [&](std::vector<uint32_t>& list, int r, auto middle) __attribute__((always_inline)) {
         for (size_t k = 0; k < list.size();) {
             Edge& e = edges_[list[k]];
@@ -387,8 +409,8 @@ void Rasterizer::SweepEdges(FillRule rule, bool antialias, SpanSink& sink) {
         }
     };
     for (int r = firstRow_; r <= lastRow_; ++r) {
-        crossRows(steep_, r, [&](float x, float xNext, float d, float w) { SteepRow(x, xNext, d, w); });
-        crossRows(shallow_, r, [&](float x, float xNext, float d, float w) { ShallowRow(x, xNext, d, w); });
+        crossRows(steep_, r, [&](float x, float xNext, float d, float w) { SteepRow(delta, marks, x, xNext, d, w); });
+        crossRows(shallow_, r, [&](float x, float xNext, float d, float w) { ShallowRow(delta, marks, x, xNext, d, w); });
         int32_t& head = rowEdges_[static_cast<size_t>(r)];
         for (int32_t i = head; i >= 0;) {
             Edge& e = edges_[static_cast<size_t>(i)];
@@ -403,22 +425,8 @@ void Rasterizer::SweepEdges(FillRule rule, bool antialias, SpanSink& sink) {
             i = e.Next;
         }
         head = -1;
-        int first = 0, last = -1;
-        for (int w = 0; w < words; ++w)
-            if (rowMarks_[static_cast<size_t>(w)]) {
-                first = (w << 6) + std::countr_zero(rowMarks_[static_cast<size_t>(w)]);
-                break;
-            }
-        for (int w = words - 1; w >= 0; --w)
-            if (rowMarks_[static_cast<size_t>(w)]) {
-                last = (w << 6) + 63 - std::countl_zero(rowMarks_[static_cast<size_t>(w)]);
-                break;
-            }
-        if (first <= last)
-            SweepMarked(r + clip_.Y0, rowDelta_.data(), rowMarks_.data(), first,
-                        std::min(last, static_cast<int>(spare >> kBlockShift)), rule, antialias, sink);
-        rowDelta_[spare] = rowDelta_[spare + 1] = rowDelta_[spare + 2] = 0;
-        for (int w = 0; w < words; ++w) rowMarks_[static_cast<size_t>(w)] = 0;
+        const auto [first, last] = MarkedBlocks(marks, words);
+        SweepRowOfPlane(r + clip_.Y0, delta, marks, first, last, rule, antialias, sink);
     }
     edges_.clear();
 }
@@ -436,7 +444,9 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
         const int ahead = r + kPrefetchRows;
         if (plane_) {
             if (ahead <= lastRow_)
-                if (const auto [first, last] = MarkedBlocks(ahead); first <= last)
+                if (const auto [first, last] = MarkedBlocks(planeMarks_.data() + static_cast<size_t>(ahead) * markStride_,
+                                                            static_cast<int>(markStride_));
+                    first <= last)
                     sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (first << kBlockShift),
                                   std::min(clip_.X1 - 1, clip_.X0 + (last << kBlockShift)));
             SweepPlaneRow(r, rule, antialias, sink);
@@ -582,11 +592,9 @@ CoverReader CoverReaderFor() {
 
 }  // namespace
 
-// The first and last marked blocks of row r of the plane (first past last
-// when there are none). A plane is never wide: a few words to look at.
-std::pair<int, int> Rasterizer::MarkedBlocks(int r) const {
-    const uint64_t* marks = planeMarks_.data() + static_cast<size_t>(r) * markStride_;
-    const int words = static_cast<int>(markStride_);
+// The first and last marked blocks of a row's marks (first past last when
+// there are none). A row is never wide: a few words to look at.
+std::pair<int, int> Rasterizer::MarkedBlocks(const uint64_t* marks, int words) {
     int first = 0, last = -1;
     for (int w = 0; w < words; ++w)
         if (marks[w]) {
@@ -604,10 +612,21 @@ std::pair<int, int> Rasterizer::MarkedBlocks(int r) const {
 // Row r of the plane.
 void Rasterizer::SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& sink) {
     const size_t row = static_cast<size_t>(r);
-    const auto [firstBlock, lastBlock] = MarkedBlocks(r);
-    if (firstBlock > lastBlock) return;
-    SweepMarked(r + clip_.Y0, planeDelta_.data() + row * stride_, planeMarks_.data() + row * markStride_, firstBlock,
-                std::min(lastBlock, static_cast<int>((stride_ - 1) >> kBlockShift)), rule, antialias, sink);
+    uint64_t* marks = planeMarks_.data() + row * markStride_;
+    const auto [first, last] = MarkedBlocks(marks, static_cast<int>(markStride_));
+    SweepRowOfPlane(r + clip_.Y0, planeDelta_.data() + row * stride_, marks, first, last, rule, antialias, sink);
+}
+
+// A row of changes with its marks, first..last the marked blocks: swept,
+// and left all clear, the spare changes past the clip's right side too.
+void Rasterizer::SweepRowOfPlane(int y, float* delta, uint64_t* marks, int first, int last, FillRule rule,
+                                 bool antialias, SpanSink& sink) {
+    if (first > last) return;
+    const int width = clip_.X1 - clip_.X0;
+    const int inside = std::min(last, (width - 1) >> kBlockShift);
+    if (first <= inside) SweepMarked(y, delta, marks, first, inside, rule, antialias, sink);
+    std::fill_n(delta + width, kSpare, 0.0f);
+    for (int w = first >> 6; w <= last >> 6; ++w) marks[w] = 0;
 }
 
 // One style's row from its changes by pixel (from the clip's left side, one

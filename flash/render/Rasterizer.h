@@ -159,15 +159,21 @@ private:
     void ClearPlane();
     void SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
     void SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& sink);
-    std::pair<int, int> MarkedBlocks(int r) const;
+    static std::pair<int, int> MarkedBlocks(const uint64_t* marks, int words);
+    void SweepRowOfPlane(int y, float* delta, uint64_t* marks, int first, int last, FillRule rule, bool antialias,
+                         SpanSink& sink);
     void AddEdge(float x0, float y0, float x1, float y1, uint32_t styleLeft);
     void SweepEdges(FillRule rule, bool antialias, SpanSink& sink);
-    void SteepRow(float x, float xNext, float d, float invWidth);
-    void ShallowRow(float x, float xNext, float d, float invWidth);
+    void SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
+    void ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
     void ClearEdges();
     void SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                      bool antialias, SpanSink& sink);
     static constexpr int kBlockShift = 3;  // the plane marks blocks of eight pixels
+    // Changes a row keeps past the clip's right side: a line's last pixel
+    // may pass its changes on beyond it, and a shallow line's middle is
+    // written four at a time.
+    static constexpr size_t kSpare = 8;
 
     PixelRect clip_;
     uint32_t styleCount_ = 0;
