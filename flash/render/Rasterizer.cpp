@@ -21,7 +21,7 @@ PixelRect PixelRect::Intersect(const PixelRect& o) const {
 void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     if (plane_) {
         if (planeDirty_) ClearPlane();
-    } else if (edgeList_) {
+    } else if (banded_) {
         ClearEdges();
     } else {
         for (int y = firstRow_; y <= lastRow_; ++y) rows_[static_cast<size_t>(y)].clear();
@@ -32,29 +32,26 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     styleCount_ = styleCount;
     cellCount_ = 0;
     firstRow_ = INT32_MAX, lastRow_ = -1;
-    plane_ = edgeList_ = false;
+    plane_ = banded_ = false;
+    planeTop_ = 0;
     if (clip_.Empty()) return;
     const size_t width = static_cast<size_t>(clip_.X1 - clip_.X0), rows = static_cast<size_t>(clip_.Y1 - clip_.Y0);
     if (run_.size() < width) run_.resize(width);
-    plane_ = styleCount == 2 && width * rows <= kMaxPlanePixels;
-    if (plane_) {
+    if (styleCount == 2) {
         // Spare changes past the right side (a cell's second change may land
         // there, a shallow line's middle goes four at a time) and a spare
         // word of marks (the search for an unmarked block may look one word on).
         stride_ = width + kSpare;
         markStride_ = ((width + kSpare) >> kBlockShift) / 64 + 2;
-        if (planeDelta_.size() < rows * stride_) planeDelta_.resize(rows * stride_, 0.0f);
-        if (planeMarks_.size() < rows * markStride_) planeMarks_.resize(rows * markStride_, 0);
-        return;
-    }
-    edgeList_ = styleCount == 2;
-    if (edgeList_) {
-        // Spare changes and marks as in the plane's rows.
-        if (rowDelta_.size() < width + kSpare) {
-            rowDelta_.assign(width + kSpare, 0.0f);
-            rowMarks_.assign(((width + kSpare) >> kBlockShift) / 64 + 2, 0);
+        plane_ = width * rows <= kMaxPlanePixels;
+        banded_ = !plane_;
+        if (banded_) {
+            bandRows_ = static_cast<int>(std::max<size_t>(1, kMaxBandPixels / stride_));
+            if (rowEdges_.size() < rows) rowEdges_.resize(rows, -1);
         }
-        if (rowEdges_.size() < rows) rowEdges_.resize(rows, -1);
+        const size_t planeRows = plane_ ? rows : static_cast<size_t>(bandRows_);
+        if (planeDelta_.size() < planeRows * stride_) planeDelta_.resize(planeRows * stride_, 0.0f);
+        if (planeMarks_.size() < planeRows * markStride_) planeMarks_.resize(planeRows * markStride_, 0);
         return;
     }
     if (rows_.size() < rows) rows_.resize(rows);
@@ -93,9 +90,8 @@ void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t style
         // Most lines of a drawing lie wholly inside: nothing to cut.
         const float fx0 = static_cast<float>(x0), fy0 = static_cast<float>(y0);
         const float fx1 = static_cast<float>(x1), fy1 = static_cast<float>(y1);
-        if (plane_) ClippedLine<Into::Plane>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
-        else if (edgeList_) AddEdge(fx0, fy0, fx1, fy1, styleLeft);
-        else ClippedLine<Into::Cells>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
+        if (plane_ || banded_) AddEdge(fx0, fy0, fx1, fy1, styleLeft);
+        else ClippedLine(fx0, fy0, fx1, fy1, styleLeft, styleRight);
         return;
     }
     if ((y0 <= top && y1 <= top) || (y0 >= bottom && y1 >= bottom) || y0 == y1) return;
@@ -128,13 +124,11 @@ void Rasterizer::Line(double x0, double y0, double x1, double y1, uint32_t style
         const double ax = std::clamp(xs[i], left, right), bx = std::clamp(xs[i + 1], left, right);
         const float fx0 = static_cast<float>(ax), fy0 = static_cast<float>(ys[i]);
         const float fx1 = static_cast<float>(bx), fy1 = static_cast<float>(ys[i + 1]);
-        if (plane_) ClippedLine<Into::Plane>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
-        else if (edgeList_) AddEdge(fx0, fy0, fx1, fy1, styleLeft);
-        else ClippedLine<Into::Cells>(fx0, fy0, fx1, fy1, styleLeft, styleRight);
+        if (plane_ || banded_) AddEdge(fx0, fy0, fx1, fy1, styleLeft);
+        else ClippedLine(fx0, fy0, fx1, fy1, styleLeft, styleRight);
     }
 }
 
-template <Rasterizer::Into To>
 void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight) {
     if (y0 == y1) return;
     float dir = 1.0f;
@@ -144,7 +138,7 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     }
     if (styleLeft == 0) {
         // Kept with the painted style first: the same change seen from the
-        // other side, so a one-style pass never asks which side it is on.
+        // other side, so more of a row's cells meet their neighbours.
         std::swap(styleLeft, styleRight);
         dir = -dir;
     }
@@ -156,9 +150,8 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     if (rowFirst >= rowEnd) return;
     firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
     lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
-    if constexpr (To == Into::Plane) planeDirty_ = true;
     auto piece = [&](int y, float x, float xNext, float d) __attribute__((always_inline)) {
-        Piece<To>(y, x, xNext, d, styleLeft, styleRight);
+        Piece<Into::Cells>(y, x, xNext, d, styleLeft, styleRight);
     };
     float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
     if (rowEnd - rowFirst == 1) {
@@ -170,30 +163,10 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     float xNext = x + dxdy * firstDy;
     piece(rowFirst, x, xNext, firstDy * dir);
     x = xNext;
-    if constexpr (To == Into::Plane) {
-        const size_t r = static_cast<size_t>(rowFirst + 1 - clip_.Y0);
-        float* delta = planeDelta_.data() + r * stride_;
-        uint64_t* marks = planeMarks_.data() + r * markStride_;
-        const float invWidth = 1.0f / std::fabs(dxdy);
-        if (invWidth >= 1.0f) {
-            for (int y = rowFirst + 1; y < rowEnd - 1; ++y, delta += stride_, marks += markStride_) {
-                xNext = x + dxdy;
-                SteepRow(delta, marks, x, xNext, dir, invWidth);
-                x = xNext;
-            }
-        } else {
-            for (int y = rowFirst + 1; y < rowEnd - 1; ++y, delta += stride_, marks += markStride_) {
-                xNext = x + dxdy;
-                ShallowRow(delta, marks, x, xNext, dir, invWidth);
-                x = xNext;
-            }
-        }
-    } else {
-        for (int y = rowFirst + 1; y < rowEnd - 1; ++y) {
-            xNext = x + dxdy;
-            piece(y, x, xNext, dir);
-            x = xNext;
-        }
+    for (int y = rowFirst + 1; y < rowEnd - 1; ++y) {
+        xNext = x + dxdy;
+        piece(y, x, xNext, dir);
+        x = xNext;
     }
     const float lastDy = std::min(y1, static_cast<float>(rowEnd)) - static_cast<float>(rowEnd - 1);
     if (lastDy > 0) piece(rowEnd - 1, x, x + dxdy * lastDy, lastDy * dir);
@@ -247,33 +220,45 @@ template <Rasterizer::Into To>
         Put<To>(y, xi, change(xi), change(xi + 1), styleLeft, styleRight);
 }
 
-// A line of a one-style pass, kept for the sweep: the same arithmetic as
-// ClippedLine, its loop left for the sweep to take a row at a time.
+// A line of a one-style pass: drawn into the plane at once, or kept for
+// the sweep of the bands it crosses. Every row of it but its first and last
+// is whole, and its position on any row is worked out afresh from its
+// second row's, so a line comes out the same however the bands cut it.
 void Rasterizer::AddEdge(float x0, float y0, float x1, float y1, uint32_t styleLeft) {
     if (y0 == y1) return;
+    // Kept with the painted style on the left: the same change seen from
+    // the other side, so the sweep never asks which side a line is on.
     float dir = styleLeft ? 1.0f : -1.0f;
     if (y0 > y1) {
         std::swap(x0, x1), std::swap(y0, y1);
         dir = -dir;
     }
+    // Everything here lies inside the clip, whose corner is never negative,
+    // so truncation is the floor.
     const int rowFirst = std::max(static_cast<int>(y0), clip_.Y0);
     const int rowEnd = std::min(static_cast<int>(std::ceil(y1)), clip_.Y1);
     if (rowFirst >= rowEnd) return;
     const float dxdy = (x1 - x0) / (y1 - y0);
     const float top = std::max(y0, static_cast<float>(rowFirst));
-    Edge e{.X = x0 + (top - y0) * dxdy, .Dxdy = dxdy, .InvWidth = 1.0f / std::fabs(dxdy), .Dir = dir,
-           .FirstDy = 0, .LastDy = 0, .XEnd = x1,
-           .RowFirst = rowFirst - clip_.Y0, .RowEnd = rowEnd - clip_.Y0, .Next = -1};
+    Edge e{.XFirst = x0 + (top - y0) * dxdy, .XSecond = 0, .Dxdy = dxdy, .InvWidth = 1.0f / std::fabs(dxdy),
+           .Dir = dir, .FirstDy = 0, .LastDy = 0, .XEnd = x1, .RowFirst = rowFirst - clip_.Y0,
+           .RowEnd = rowEnd - clip_.Y0, .Next = -1};
     if (rowEnd - rowFirst == 1) {
         e.FirstDy = y1 - top;
     } else {
         e.FirstDy = static_cast<float>(rowFirst + 1) - top;
+        e.XSecond = e.XFirst + dxdy * e.FirstDy;
         e.LastDy = std::min(y1, static_cast<float>(rowEnd)) - static_cast<float>(rowEnd - 1);
     }
-    // The cells it will give, at most, against the ceiling on a pass's work.
+    // The cells it gives, at most, against the ceiling on a pass's work.
     cellCount_ += static_cast<size_t>(rowEnd - rowFirst) + static_cast<size_t>(std::fabs(x1 - x0)) + 2;
     firstRow_ = std::min(firstRow_, e.RowFirst);
     lastRow_ = std::max(lastRow_, e.RowEnd - 1);
+    if (plane_) {
+        planeDirty_ = true;
+        EdgeRows(e, e.RowFirst, e.RowEnd);
+        return;
+    }
     int32_t& head = rowEdges_[static_cast<size_t>(e.RowFirst)];
     e.Next = head;
     head = static_cast<int32_t>(edges_.size());
@@ -384,74 +369,148 @@ inline float MaxOf(float a, float b) {
     MarkBlocks(marks, (ia - clip_.X0) >> kBlockShift, (ib - clip_.X0) >> kBlockShift);
 }
 
-// A one-style pass kept as lines, a row at a time: each line's first row is
-// drawn as it joins the lines crossing the rows, its middle rows by the
-// list of steep or of shallow lines (one branch for many), its last as it
-// leaves.
-void Rasterizer::SweepEdges(FillRule rule, bool antialias, SpanSink& sink) {
-    steep_.clear(), shallow_.clear();
-    const int words = static_cast<int>(rowMarks_.size());
-    float* delta = rowDelta_.data();
-    uint64_t* marks = rowMarks_.data();
-    auto crossRows = [&](std::vector<uint32_t>& list, int r, auto middle) __attribute__((always_inline)) {
-        for (size_t k = 0; k < list.size();) {
-            Edge& e = edges_[list[k]];
-            if (r < e.RowEnd - 1) [[likely]] {
-                const float xNext = e.X + e.Dxdy;
-                middle(e.X, xNext, e.Dir, e.InvWidth);
-                e.X = xNext;
-                ++k;
-                continue;
-            }
-            if (e.LastDy > 0) Piece<Into::Row>(0, e.X, e.X + e.Dxdy * e.LastDy, e.LastDy * e.Dir, 1, 0);
-            list[k] = list.back();
-            list.pop_back();
+#if defined(QB_HAVE_AVX2)
+namespace {
+
+// Whole rows of a steep line eight at a time, as SteepRow does them one at a
+// time (the same steps, so the same changes): rows j0.. counted from the
+// line's second row, where it stands at xSecond. The changes are worked out
+// side by side and then added row by row. Returns the rows done, a multiple
+// of eight.
+QB_AVX2 int SteepRows8(float* delta, size_t stride, uint64_t* marks, size_t markStride, int n, float xSecond, int j0,
+                       float dxdy, float d, float invWidth, int left, int right) {
+    const __m256 vd = _mm256_set1_ps(d), vdx = _mm256_set1_ps(dxdy), vinv = _mm256_set1_ps(invWidth);
+    const __m256 one = _mm256_set1_ps(1.0f), half = _mm256_set1_ps(0.5f), zero = _mm256_setzero_ps();
+    const __m256 vleft = _mm256_set1_ps(static_cast<float>(left)), vx = _mm256_set1_ps(xSecond);
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    alignas(32) float v0[8], v1[8], v2[8];
+    alignas(32) int32_t px[8];
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256 j = _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_set1_epi32(j0 + k), lanes));
+        const __m256 x = _mm256_add_ps(vx, _mm256_mul_ps(j, vdx));
+        const __m256 xNext = _mm256_add_ps(x, vdx);
+        const __m256 xa = _mm256_max_ps(_mm256_min_ps(x, xNext), vleft);
+        const __m256 xb = _mm256_max_ps(x, xNext);
+        const __m256i ia = _mm256_cvttps_epi32(xa);
+        const __m256 iaf = _mm256_cvtepi32_ps(ia);
+        const __m256 fa = _mm256_sub_ps(xa, iaf), fb = _mm256_sub_ps(xb, iaf);
+        const __m256 end = _mm256_min_ps(fb, one), past = _mm256_max_ps(_mm256_sub_ps(fb, one), zero);
+        const __m256 d1 = _mm256_mul_ps(vd, _mm256_min_ps(_mm256_mul_ps(_mm256_sub_ps(one, fa), vinv), one));
+        const __m256 d2 = _mm256_sub_ps(vd, d1);
+        const __m256 mid = _mm256_mul_ps(half, _mm256_add_ps(fa, end));
+        _mm256_store_ps(v0, _mm256_mul_ps(d1, _mm256_sub_ps(one, mid)));
+        _mm256_store_ps(v1, _mm256_add_ps(_mm256_mul_ps(d1, mid),
+                                          _mm256_mul_ps(d2, _mm256_sub_ps(one, _mm256_mul_ps(half, past)))));
+        _mm256_store_ps(v2, _mm256_mul_ps(_mm256_mul_ps(d2, half), past));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(px),
+                           _mm256_sub_epi32(_mm256_min_epi32(ia, _mm256_set1_epi32(right)), _mm256_set1_epi32(left)));
+        float* row = delta + static_cast<size_t>(k) * stride;
+        uint64_t* rowMarks = marks + static_cast<size_t>(k) * markStride;
+        for (int i = 0; i < 8; ++i, row += stride, rowMarks += markStride) {
+            float* at = row + px[i];
+            at[0] += v0[i];
+            at[1] += v1[i];
+            at[2] += v2[i];
+            const int b0 = px[i] >> 3, b1 = (px[i] + 2) >> 3;
+            rowMarks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
+            rowMarks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
         }
-    };
-    for (int r = firstRow_; r <= lastRow_; ++r) {
-        crossRows(steep_, r, [&](float x, float xNext, float d, float w) { SteepRow(delta, marks, x, xNext, d, w); });
-        crossRows(shallow_, r, [&](float x, float xNext, float d, float w) { ShallowRow(delta, marks, x, xNext, d, w); });
-        int32_t& head = rowEdges_[static_cast<size_t>(r)];
-        for (int32_t i = head; i >= 0;) {
-            Edge& e = edges_[static_cast<size_t>(i)];
-            if (e.RowEnd - e.RowFirst == 1) {
-                Piece<Into::Row>(0, e.X, e.XEnd, e.FirstDy * e.Dir, 1, 0);
+    }
+    return k;
+}
+
+}  // namespace
+#endif
+
+// Rows from..to-1 of the clip of a line, all of them in the plane: its
+// first and last rows as they are cut, the whole rows between by the steep
+// or the shallow way (one branch for them all).
+void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
+    const int y0 = clip_.Y0;
+    if (from == e.RowFirst) {
+        if (e.RowEnd - e.RowFirst == 1) {
+            Piece<Into::Plane>(from + y0, e.XFirst, e.XEnd, e.FirstDy * e.Dir, 1, 0);
+            return;
+        }
+        Piece<Into::Plane>(from + y0, e.XFirst, e.XSecond, e.FirstDy * e.Dir, 1, 0);
+        ++from;
+    }
+    const int wholeEnd = std::min(to, e.RowEnd - 1);
+    if (from < wholeEnd) {
+        const size_t r = static_cast<size_t>(from - planeTop_);
+        float* delta = planeDelta_.data() + r * stride_;
+        uint64_t* marks = planeMarks_.data() + r * markStride_;
+        const int n = wholeEnd - from, j0 = from - e.RowFirst - 1;
+        int k = 0;
+        if (e.InvWidth >= 1.0f) {
+#if defined(QB_HAVE_AVX2)
+            if (n >= 8 && HasAvx2())
+                k = SteepRows8(delta, stride_, marks, markStride_, n, e.XSecond, j0, e.Dxdy, e.Dir, e.InvWidth,
+                               clip_.X0, clip_.X1);
+#endif
+            for (; k < n; ++k) {
+                const float x = e.XSecond + static_cast<float>(j0 + k) * e.Dxdy;
+                SteepRow(delta + static_cast<size_t>(k) * stride_, marks + static_cast<size_t>(k) * markStride_, x,
+                         x + e.Dxdy, e.Dir, e.InvWidth);
+            }
+        } else {
+            for (; k < n; ++k) {
+                const float x = e.XSecond + static_cast<float>(j0 + k) * e.Dxdy;
+                ShallowRow(delta + static_cast<size_t>(k) * stride_, marks + static_cast<size_t>(k) * markStride_, x,
+                           x + e.Dxdy, e.Dir, e.InvWidth);
+            }
+        }
+    }
+    if (to == e.RowEnd && e.LastDy > 0) {
+        const float x = e.XSecond + static_cast<float>(e.RowEnd - e.RowFirst - 2) * e.Dxdy;
+        Piece<Into::Plane>(e.RowEnd - 1 + y0, x, x + e.Dxdy * e.LastDy, e.LastDy * e.Dir, 1, 0);
+    }
+}
+
+// A one-style pass too large for the plane, a band of rows at a time: the
+// lines starting in the band join those crossing it, each draws its rows in
+// the band into the plane, the band is swept, and the lines that end in it
+// leave.
+void Rasterizer::SweepBands(FillRule rule, bool antialias, SpanSink& sink) {
+    crossing_.clear();
+    for (int top = firstRow_; top <= lastRow_; top += bandRows_) {
+        const int bottom = std::min(top + bandRows_, lastRow_ + 1);
+        planeTop_ = top;
+        for (int r = top; r < bottom; ++r) {
+            int32_t& head = rowEdges_[static_cast<size_t>(r)];
+            for (int32_t i = head; i >= 0; i = edges_[static_cast<size_t>(i)].Next)
+                crossing_.push_back(static_cast<uint32_t>(i));
+            head = -1;
+        }
+        for (size_t k = 0; k < crossing_.size();) {
+            const Edge& e = edges_[crossing_[k]];
+            EdgeRows(e, std::max(top, e.RowFirst), std::min(bottom, e.RowEnd));
+            if (e.RowEnd <= bottom) {
+                crossing_[k] = crossing_.back();
+                crossing_.pop_back();
             } else {
-                const float xNext = e.X + e.Dxdy * e.FirstDy;
-                Piece<Into::Row>(0, e.X, xNext, e.FirstDy * e.Dir, 1, 0);
-                e.X = xNext;
-                (e.InvWidth >= 1.0f ? steep_ : shallow_).push_back(static_cast<uint32_t>(i));
+                ++k;
             }
-            i = e.Next;
         }
-        head = -1;
-        const auto [first, last] = MarkedBlocks(marks, words);
-        SweepRowOfPlane(r + clip_.Y0, delta, marks, first, last, rule, antialias, sink);
+        SweepPlaneRows(top, bottom, rule, antialias, sink);
     }
     edges_.clear();
 }
 
 void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     if (cellCount_ == 0 || clip_.Empty()) return;
-    if (edgeList_) {
-        SweepEdges(rule, antialias, sink);
+    if (banded_) {
+        SweepBands(rule, antialias, sink);
         return;
     }
-    // Far enough ahead to hide a trip to main memory behind the sweep of the
-    // rows before it.
-    constexpr int kPrefetchRows = 4;
+    if (plane_) {
+        SweepPlaneRows(firstRow_, lastRow_ + 1, rule, antialias, sink);
+        planeDirty_ = false;
+        return;
+    }
     for (int r = firstRow_; r <= lastRow_; ++r) {
         const int ahead = r + kPrefetchRows;
-        if (plane_) {
-            if (ahead <= lastRow_)
-                if (const auto [first, last] = MarkedBlocks(planeMarks_.data() + static_cast<size_t>(ahead) * markStride_,
-                                                            static_cast<int>(markStride_));
-                    first <= last)
-                    sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (first << kBlockShift),
-                                  std::min(clip_.X1 - 1, clip_.X0 + (last << kBlockShift)));
-            SweepPlaneRow(r, rule, antialias, sink);
-            continue;
-        }
         if (ahead <= lastRow_) {
             const CellRow& next = rows_[static_cast<size_t>(ahead)];
             if (!next.empty()) sink.Prefetch(ahead + clip_.Y0, next.front().X, next.back().X);
@@ -459,7 +518,26 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
         CellRow& row = rows_[static_cast<size_t>(r)];
         if (!row.empty()) SweepRow(r + clip_.Y0, row, rule, antialias, sink);
     }
-    planeDirty_ = false;
+}
+
+// Rows top..bottom-1 of the clip, all in the plane.
+void Rasterizer::SweepPlaneRows(int top, int bottom, FillRule rule, bool antialias, SpanSink& sink) {
+    const int words = static_cast<int>(markStride_);
+    for (int r = top; r < bottom; ++r) {
+        // A band's rows hold whole long lines, whose marks reach across
+        // the canvas: fetching all between would cost more than it saves.
+        if (const int ahead = r + kPrefetchRows; plane_ && ahead < bottom) {
+            const auto [first, last] =
+                MarkedBlocks(planeMarks_.data() + static_cast<size_t>(ahead - planeTop_) * markStride_, words);
+            if (first <= last)
+                sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (first << kBlockShift),
+                              std::min(clip_.X1 - 1, clip_.X0 + (last << kBlockShift)));
+        }
+        const size_t row = static_cast<size_t>(r - planeTop_);
+        uint64_t* marks = planeMarks_.data() + row * markStride_;
+        const auto [first, last] = MarkedBlocks(marks, words);
+        SweepRowOfPlane(r + clip_.Y0, planeDelta_.data() + row * stride_, marks, first, last, rule, antialias, sink);
+    }
 }
 
 namespace {
@@ -607,14 +685,6 @@ std::pair<int, int> Rasterizer::MarkedBlocks(const uint64_t* marks, int words) {
             break;
         }
     return {first, last};
-}
-
-// Row r of the plane.
-void Rasterizer::SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& sink) {
-    const size_t row = static_cast<size_t>(r);
-    uint64_t* marks = planeMarks_.data() + row * markStride_;
-    const auto [first, last] = MarkedBlocks(marks, static_cast<int>(markStride_));
-    SweepRowOfPlane(r + clip_.Y0, planeDelta_.data() + row * stride_, marks, first, last, rule, antialias, sink);
 }
 
 // A row of changes with its marks, first..last the marked blocks: swept,

@@ -109,10 +109,8 @@ private:
         std::vector<Cell> cells_;  // all in use up to count_, the rest room
         size_t count_ = 0;
     };
-    // Where a line's changes go: cells kept by row, the plane of the whole
-    // clip, or the one-row plane of the row being swept.
-    enum class Into { Cells, Plane, Row };
-    template <Into To>
+    // Where a line's changes go: cells kept by row, or the plane.
+    enum class Into { Cells, Plane };
     void ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight);
     template <Into To>
     void Piece(int y, float x, float xNext, float d, uint32_t styleLeft, uint32_t styleRight);
@@ -126,15 +124,12 @@ private:
             // Nothing left of the clip is drawn: fold it onto the first pixel.
             x = clip_.X0, a += b, b = 0;
         }
-        if constexpr (To == Into::Row) {
-            AddChange(rowDelta_.data(), rowMarks_.data(), x - clip_.X0, a, b);
-            return;
-        }
-        ++cellCount_;
-        const size_t r = static_cast<size_t>(y - clip_.Y0);
         if constexpr (To == Into::Plane) {
+            const size_t r = static_cast<size_t>(y - clip_.Y0 - planeTop_);
             AddChange(planeDelta_.data() + r * stride_, planeMarks_.data() + r * markStride_, x - clip_.X0, a, b);
         } else {
+            ++cellCount_;
+            const size_t r = static_cast<size_t>(y - clip_.Y0);
             CellRow& row = rows_[r];
             if (!row.empty()) {
                 Cell& last = row.back();
@@ -158,12 +153,14 @@ private:
     }
     void ClearPlane();
     void SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
-    void SweepPlaneRow(int r, FillRule rule, bool antialias, SpanSink& sink);
+    void SweepPlaneRows(int top, int bottom, FillRule rule, bool antialias, SpanSink& sink);
     static std::pair<int, int> MarkedBlocks(const uint64_t* marks, int words);
     void SweepRowOfPlane(int y, float* delta, uint64_t* marks, int first, int last, FillRule rule, bool antialias,
                          SpanSink& sink);
     void AddEdge(float x0, float y0, float x1, float y1, uint32_t styleLeft);
-    void SweepEdges(FillRule rule, bool antialias, SpanSink& sink);
+    struct Edge;
+    void EdgeRows(const Edge& e, int from, int to);
+    void SweepBands(FillRule rule, bool antialias, SpanSink& sink);
     void SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
     void ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
     void ClearEdges();
@@ -189,20 +186,22 @@ private:
     // lines add their changes straight into a plane of the clip's pixels and
     // mark the blocks of pixels they touch, a bit each, and the sweep reads
     // the marked blocks only. Nothing to store, sort or walk twice.
-    // Beyond this many pixels a plane would not stay in the caches, and
-    // cells kept by row cost less than waiting on memory.
+    // Beyond this many pixels a plane would not stay in the caches: the
+    // pass goes by bands instead.
     static constexpr size_t kMaxPlanePixels = size_t{1} << 18;
     bool plane_ = false;              // this pass draws into the plane
     bool planeDirty_ = false;         // and has written to it since its last sweep
     std::vector<float> planeDelta_;   // stride_ floats a row, all zero between passes
     std::vector<uint64_t> planeMarks_;  // markStride_ words a row
     size_t stride_ = 0, markStride_ = 0;
-    // A one-style pass too large for the plane keeps its lines instead, each
-    // listed under the row it starts in, and sweeps them a row at a time
-    // (an active edge list): each row's changes go into a one-row plane that
-    // never leaves the nearest cache, and no cell is stored and read back.
+    // A one-style pass too large for the plane keeps its lines instead,
+    // each listed under the row it starts in, and sweeps them a band of
+    // rows at a time through a plane of one band (the lines crossing it
+    // draw their rows there), so the changes never leave the caches and
+    // no cell is stored and read back.
     struct Edge {
-        float X;             // where the line enters the row it crosses next
+        float XFirst;        // where the line enters its first row
+        float XSecond;       // and its second
         float Dxdy;
         float InvWidth;      // 1/|Dxdy|: how much of a row's height it spends in one pixel's width
         float Dir;           // +1 or -1: which way it changes the coverage
@@ -213,12 +212,16 @@ private:
         int32_t RowEnd;
         int32_t Next;        // the next line listed under the same first row, or -1
     };
-    bool edgeList_ = false;           // this pass keeps its lines as edges
+    static constexpr size_t kMaxBandPixels = size_t{1} << 17;
+    bool banded_ = false;             // this pass keeps its lines for a sweep by bands
+    int bandRows_ = 1;
+    int planeTop_ = 0;                // the row of the clip the plane's first row stands for
     std::vector<Edge> edges_;
     std::vector<int32_t> rowEdges_;   // by row of the clip: the first line starting there, or -1
-    std::vector<uint32_t> steep_, shallow_;  // the lines crossing the row being swept
-    std::vector<float> rowDelta_;     // the one-row plane
-    std::vector<uint64_t> rowMarks_;
+    std::vector<uint32_t> crossing_;  // the lines crossing the band being swept
+    // Far enough ahead to hide a trip to main memory behind the sweep of the
+    // rows before it.
+    static constexpr int kPrefetchRows = 4;
 };
 
 }  // namespace qb::render
