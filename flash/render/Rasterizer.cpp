@@ -151,7 +151,7 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
     firstRow_ = std::min(firstRow_, rowFirst - clip_.Y0);
     lastRow_ = std::max(lastRow_, rowEnd - 1 - clip_.Y0);
     auto piece = [&](int y, float x, float xNext, float d) __attribute__((always_inline)) {
-        Piece<Into::Cells>(y, x, xNext, d, styleLeft, styleRight);
+        Piece(y, x, xNext, d, styleLeft, styleRight);
     };
     float x = x0 + (std::max(y0, static_cast<float>(rowFirst)) - y0) * dxdy;
     if (rowEnd - rowFirst == 1) {
@@ -174,7 +174,6 @@ void Rasterizer::ClippedLine(float x0, float y0, float x1, float y1, uint32_t st
 
 // What a line does within row y, from x to xNext with height d (signed by
 // its direction).
-template <Rasterizer::Into To>
 [[gnu::always_inline]] inline void Rasterizer::Piece(int y, float x, float xNext, float d, uint32_t styleLeft,
                                                      uint32_t styleRight) {
     const float xa = std::min(x, xNext), xb = std::max(x, xNext);
@@ -182,15 +181,14 @@ template <Rasterizer::Into To>
     if (xb <= static_cast<float>(ia + 1)) {
         // Within one cell: split by the line's mean position in it.
         const float mid = 0.5f * (x + xNext) - static_cast<float>(ia);
-        Put<To>(y, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
+        Put(y, ia, d * (1.0f - mid), d * mid, styleLeft, styleRight);
         return;
     }
-    Across<To>(y, xa, xb, d, styleLeft, styleRight);
+    Across(y, xa, xb, d, styleLeft, styleRight);
 }
 
 // A row's piece of a line that crosses several cells: the covered area grows
 // quadratically in the first and last cells and linearly in those between.
-template <Rasterizer::Into To>
 [[gnu::always_inline]] inline void Rasterizer::Across(int y, float xa, float xb, float d, uint32_t styleLeft,
                                                       uint32_t styleRight) {
     const int ia = static_cast<int>(xa);
@@ -203,8 +201,8 @@ template <Rasterizer::Into To>
     const float fb = xb - static_cast<float>(ib) + 1.0f;
     const float am = 0.5f * s * fb * fb;
     if (ib == ia + 2) {
-        Put<To>(y, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
-        Put<To>(y, ib, d * am, 0.0f, styleLeft, styleRight);
+        Put(y, ia, d * a0, d * (1.0f - a0 - am), styleLeft, styleRight);
+        Put(y, ib, d * am, 0.0f, styleLeft, styleRight);
         return;
     }
     const float a1 = s * (1.5f - fa);
@@ -217,7 +215,7 @@ template <Rasterizer::Into To>
         return xi < ib ? d * s : 0.0f;
     };
     for (int xi = ia; xi <= ib && xi < clip_.X1; xi += 2)
-        Put<To>(y, xi, change(xi), change(xi + 1), styleLeft, styleRight);
+        Put(y, xi, change(xi), change(xi + 1), styleLeft, styleRight);
 }
 
 // A line of a one-style pass: drawn into the plane at once, or kept for
@@ -424,16 +422,24 @@ QB_AVX2 int SteepRows8(float* delta, size_t stride, uint64_t* marks, size_t mark
 #endif
 
 // Rows from..to-1 of the clip of a line, all of them in the plane: its
-// first and last rows as they are cut, the whole rows between by the steep
-// or the shallow way (one branch for them all).
+// first and last rows as they are cut, the whole rows between, all by the
+// steep or all by the shallow way (one branch for the line). A cut row is a
+// whole one scaled down: its height times the line's slope across.
 void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
-    const int y0 = clip_.Y0;
+    const bool steep = e.InvWidth >= 1.0f;
+    auto row = [&](int r, float x, float xNext, float height) __attribute__((always_inline)) {
+        const size_t i = static_cast<size_t>(r - planeTop_);
+        float* delta = planeDelta_.data() + i * stride_;
+        uint64_t* marks = planeMarks_.data() + i * markStride_;
+        if (steep) SteepRow(delta, marks, x, xNext, height * e.Dir, e.InvWidth / height);
+        else ShallowRow(delta, marks, x, xNext, height * e.Dir, e.InvWidth / height);
+    };
     if (from == e.RowFirst) {
         if (e.RowEnd - e.RowFirst == 1) {
-            Piece<Into::Plane>(from + y0, e.XFirst, e.XEnd, e.FirstDy * e.Dir, 1, 0);
+            row(from, e.XFirst, e.XEnd, e.FirstDy);
             return;
         }
-        Piece<Into::Plane>(from + y0, e.XFirst, e.XSecond, e.FirstDy * e.Dir, 1, 0);
+        row(from, e.XFirst, e.XSecond, e.FirstDy);
         ++from;
     }
     const int wholeEnd = std::min(to, e.RowEnd - 1);
@@ -443,7 +449,7 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
         uint64_t* marks = planeMarks_.data() + r * markStride_;
         const int n = wholeEnd - from, j0 = from - e.RowFirst - 1;
         int k = 0;
-        if (e.InvWidth >= 1.0f) {
+        if (steep) {
 #if defined(QB_HAVE_AVX2)
             if (n >= 8 && HasAvx2())
                 k = SteepRows8(delta, stride_, marks, markStride_, n, e.XSecond, j0, e.Dxdy, e.Dir, e.InvWidth,
@@ -464,7 +470,7 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
     }
     if (to == e.RowEnd && e.LastDy > 0) {
         const float x = e.XSecond + static_cast<float>(e.RowEnd - e.RowFirst - 2) * e.Dxdy;
-        Piece<Into::Plane>(e.RowEnd - 1 + y0, x, x + e.Dxdy * e.LastDy, e.LastDy * e.Dir, 1, 0);
+        row(e.RowEnd - 1, x, x + e.Dxdy * e.LastDy, e.LastDy);
     }
 }
 

@@ -109,37 +109,26 @@ private:
         std::vector<Cell> cells_;  // all in use up to count_, the rest room
         size_t count_ = 0;
     };
-    // Where a line's changes go: cells kept by row, or the plane.
-    enum class Into { Cells, Plane };
     void ClippedLine(float x0, float y0, float x1, float y1, uint32_t styleLeft, uint32_t styleRight);
-    template <Into To>
     void Piece(int y, float x, float xNext, float d, uint32_t styleLeft, uint32_t styleRight);
-    template <Into To>
     void Across(int y, float xa, float xb, float d, uint32_t styleLeft, uint32_t styleRight);
     // One cell's change at pixel x of row y.
-    template <Into To>
     [[gnu::always_inline]] void Put(int y, int x, float a, float b, uint32_t styleLeft, uint32_t styleRight) {
         if (x >= clip_.X1) return;
         if (x < clip_.X0) {
             // Nothing left of the clip is drawn: fold it onto the first pixel.
             x = clip_.X0, a += b, b = 0;
         }
-        if constexpr (To == Into::Plane) {
-            const size_t r = static_cast<size_t>(y - clip_.Y0 - planeTop_);
-            AddChange(planeDelta_.data() + r * stride_, planeMarks_.data() + r * markStride_, x - clip_.X0, a, b);
-        } else {
-            ++cellCount_;
-            const size_t r = static_cast<size_t>(y - clip_.Y0);
-            CellRow& row = rows_[r];
-            if (!row.empty()) {
-                Cell& last = row.back();
-                if (last.X == x && last.Left == styleLeft && last.Right == styleRight) {
-                    last.A += a, last.B += b;
-                    return;
-                }
+        ++cellCount_;
+        CellRow& row = rows_[static_cast<size_t>(y - clip_.Y0)];
+        if (!row.empty()) {
+            Cell& last = row.back();
+            if (last.X == x && last.Left == styleLeft && last.Right == styleRight) {
+                last.A += a, last.B += b;
+                return;
             }
-            row.push_back({x, styleLeft, styleRight, a, b});
         }
+        row.push_back({x, styleLeft, styleRight, a, b});
     }
     // Pixel px's change and its right neighbour's into a row of changes
     // (counted from the clip's left side), with the blocks they fall in

@@ -144,6 +144,32 @@ TEST(Rasterizer, APassNeverSweptLeavesNothingToTheNext) {
     }
 }
 
+TEST(Rasterizer, ALongLineComesOutWholeAcrossTheRowsOfAWideCanvas) {
+    // Tall and long slivers on a canvas too large to sweep at once: their
+    // lines are drawn a stretch of rows at a time, and no row may be lost,
+    // drawn twice or shifted where one stretch meets the next.
+    const std::vector<std::vector<Pt>> shapes = {
+        {{100.3, 5.2}, {131.7, 470.6}, {140.2, 468.9}, {104.9, 3.7}},    // steep
+        {{20.5, 200.2}, {580.4, 260.7}, {575.1, 268.3}, {18.2, 205.9}},  // shallow
+        {{300.6, 40.1}, {302.2, 560.9}, {309.9, 40.8}},                  // a long thin wedge
+    };
+    const PixelRect clip{0, 0, 1500, 600};
+    Rasterizer r;
+    for (const auto& poly : shapes) {
+        r.Begin(clip, 2);
+        AddPolygon(r, poly, 1, 0);
+        Grid g;
+        r.Sweep(FillRule::NonZero, true, g);
+        double x0 = poly[0].X, x1 = x0, y0 = poly[0].Y, y1 = y0;
+        for (const Pt& p : poly) {
+            x0 = std::min(x0, p.X), x1 = std::max(x1, p.X);
+            y0 = std::min(y0, p.Y), y1 = std::max(y1, p.Y);
+        }
+        ExpectExact(g, 1, poly,
+                    {static_cast<int>(x0) - 2, static_cast<int>(y0) - 2, static_cast<int>(x1) + 3, static_cast<int>(y1) + 3});
+    }
+}
+
 TEST(Rasterizer, NeighbouringStylesShareTheirEdgeWithoutGapOrOverlap) {
     // A square split by a slanted line: style 1 left of it, 2 right; a third
     // style makes the pass a compound one.
