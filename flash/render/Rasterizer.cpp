@@ -340,17 +340,24 @@ inline float MaxOf(float a, float b) {
     const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
     const float fb = xb - static_cast<float>(ib) + 1.0f;
     const float am = 0.5f * s * fb * fb;
-    // The same steps for any length, so that how many pixels it crosses
-    // asks no question the processor would have to guess: the middle
-    // pixels, ia+2..ib-1, go four at a time (those past the end get
-    // nothing added), and the last of them is set right after.
     const float a1 = s * (1.5f - fa);
     const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
     const float step = d * s;
-    float* delta = rowDelta + (ia - clip_.X0);
-    delta[0] += d * a0;
-    delta[1] += d * (a1 - a0);
-    const int middle = ib - ia - 2;
+    AddShallow(rowDelta, marks, ia - clip_.X0, ib - ia - 2, d * a0, d * (a1 - a0), step, d * (1.0f - a2 - am) - step,
+               d * am);
+}
+
+// A shallow row's changes from pixel px on: v0, v1, then `step` to each of
+// the `middle` pixels after, then `last` to the last of those (to px+1 when
+// there are none) and `end` to the one after. The same steps for any
+// length, so that how many pixels it crosses asks no question the
+// processor would have to guess: the middle goes four at a time, those
+// past it getting nothing added.
+[[gnu::always_inline]] inline void Rasterizer::AddShallow(float* rowDelta, uint64_t* marks, int px, int middle, float v0,
+                                                          float v1, float step, float last, float end) {
+    float* delta = rowDelta + px;
+    delta[0] += v0;
+    delta[1] += v1;
 #if defined(__SSE2__)
     const __m128i lane = _mm_setr_epi32(0, 1, 2, 3);
     int k = 0;
@@ -362,9 +369,9 @@ inline float MaxOf(float a, float b) {
 #else
     for (int k = 0; k < middle; ++k) delta[2 + k] += step;
 #endif
-    delta[ib - ia - 1] += d * (1.0f - a2 - am) - step;
-    delta[ib - ia] += d * am;
-    MarkBlocks(marks, (ia - clip_.X0) >> kBlockShift, (ib - clip_.X0) >> kBlockShift);
+    delta[middle + 1] += last;
+    delta[middle + 2] += end;
+    MarkBlocks(marks, px >> kBlockShift, (px + middle + 2) >> kBlockShift);
 }
 
 #if defined(QB_HAVE_AVX2)
@@ -418,6 +425,45 @@ QB_AVX2 int SteepRows8(float* delta, size_t stride, uint64_t* marks, size_t mark
     return k;
 }
 
+// What eight whole rows of a shallow line add, worked out side by side the
+// way ShallowRow works out one (the same steps, so the same changes): rows
+// j.. counted from the line's second row, where it stands at xSecond.
+struct ShallowRows {
+    alignas(32) float V0[8], V1[8], Last[8], End[8], X[8];
+    alignas(32) int32_t Ia[8], Ib[8];
+};
+QB_AVX2 void ShallowRows8(ShallowRows& out, float xSecond, int j, float dxdy, float d, float invWidth, int left,
+                          int right) {
+    const __m256 vd = _mm256_set1_ps(d), vdx = _mm256_set1_ps(dxdy), s = _mm256_set1_ps(invWidth);
+    const __m256 one = _mm256_set1_ps(1.0f), half = _mm256_set1_ps(0.5f);
+    const __m256 at = _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_set1_epi32(j), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+    const __m256 x = _mm256_add_ps(_mm256_set1_ps(xSecond), _mm256_mul_ps(at, vdx));
+    const __m256 xNext = _mm256_add_ps(x, vdx);
+    const __m256 xa = _mm256_max_ps(_mm256_min_ps(x, xNext), _mm256_set1_ps(static_cast<float>(left)));
+    const __m256 xb = _mm256_min_ps(_mm256_max_ps(x, xNext), _mm256_set1_ps(static_cast<float>(right)));
+    const __m256i a = _mm256_cvttps_epi32(xa);
+    __m256i b = _mm256_cvttps_epi32(xb);
+    // The ceiling: one more where the truncation fell short.
+    b = _mm256_sub_epi32(b, _mm256_castps_si256(_mm256_cmp_ps(_mm256_cvtepi32_ps(b), xb, _CMP_LT_OQ)));
+    const __m256 fa = _mm256_sub_ps(xa, _mm256_cvtepi32_ps(a));
+    const __m256 fb = _mm256_add_ps(_mm256_sub_ps(xb, _mm256_cvtepi32_ps(b)), one);
+    const __m256 hs = _mm256_mul_ps(half, s);
+    const __m256 rest = _mm256_sub_ps(one, fa);
+    const __m256 a0 = _mm256_mul_ps(_mm256_mul_ps(hs, rest), rest);
+    const __m256 am = _mm256_mul_ps(_mm256_mul_ps(hs, fb), fb);
+    const __m256 a1 = _mm256_mul_ps(s, _mm256_sub_ps(_mm256_set1_ps(1.5f), fa));
+    const __m256 span = _mm256_cvtepi32_ps(_mm256_sub_epi32(_mm256_sub_epi32(b, a), _mm256_set1_epi32(3)));
+    const __m256 a2 = _mm256_add_ps(a1, _mm256_mul_ps(span, s));
+    const __m256 step = _mm256_mul_ps(vd, s);
+    _mm256_store_ps(out.V0, _mm256_mul_ps(vd, a0));
+    _mm256_store_ps(out.V1, _mm256_mul_ps(vd, _mm256_sub_ps(a1, a0)));
+    _mm256_store_ps(out.Last, _mm256_sub_ps(_mm256_mul_ps(vd, _mm256_sub_ps(_mm256_sub_ps(one, a2), am)), step));
+    _mm256_store_ps(out.End, _mm256_mul_ps(vd, am));
+    _mm256_store_ps(out.X, x);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out.Ia), a);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out.Ib), b);
+}
+
 }  // namespace
 #endif
 
@@ -461,6 +507,25 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
                          x + e.Dxdy, e.Dir, e.InvWidth);
             }
         } else {
+#if defined(QB_HAVE_AVX2)
+            if (n >= 8 && HasAvx2()) {
+                const float step = e.Dir * e.InvWidth;
+                ShallowRows rows;
+                for (; k + 8 <= n; k += 8) {
+                    ShallowRows8(rows, e.XSecond, j0 + k, e.Dxdy, e.Dir, e.InvWidth, clip_.X0, clip_.X1);
+                    for (int i = 0; i < 8; ++i) {
+                        float* rowDelta = delta + static_cast<size_t>(k + i) * stride_;
+                        uint64_t* rowMarks = marks + static_cast<size_t>(k + i) * markStride_;
+                        if (rows.Ib[i] < rows.Ia[i] + 2) [[unlikely]] {  // cut by the clip to within a pixel
+                            ShallowRow(rowDelta, rowMarks, rows.X[i], rows.X[i] + e.Dxdy, e.Dir, e.InvWidth);
+                            continue;
+                        }
+                        AddShallow(rowDelta, rowMarks, rows.Ia[i] - clip_.X0, rows.Ib[i] - rows.Ia[i] - 2, rows.V0[i],
+                                   rows.V1[i], step, rows.Last[i], rows.End[i]);
+                    }
+                }
+            }
+#endif
             for (; k < n; ++k) {
                 const float x = e.XSecond + static_cast<float>(j0 + k) * e.Dxdy;
                 ShallowRow(delta + static_cast<size_t>(k) * stride_, marks + static_cast<size_t>(k) * markStride_, x,

@@ -152,6 +152,8 @@ private:
     void SweepBands(FillRule rule, bool antialias, SpanSink& sink);
     void SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
     void ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
+    static void AddShallow(float* rowDelta, uint64_t* marks, int px, int middle, float v0, float v1, float step,
+                           float last, float end);
     void ClearEdges();
     void SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                      bool antialias, SpanSink& sink);
