@@ -383,7 +383,7 @@ namespace {
 // side by side and then added row by row. Returns the rows done, a multiple
 // of eight.
 QB_AVX2 int SteepRows8(float* delta, size_t stride, uint64_t* marks, size_t markStride, int n, float xSecond, int j0,
-                       float dxdy, float d, float invWidth, int left, int right) {
+                       float dxdy, float d, float invWidth, int left, int right, int blockShift) {
     const __m256 vd = _mm256_set1_ps(d), vdx = _mm256_set1_ps(dxdy), vinv = _mm256_set1_ps(invWidth);
     const __m256 one = _mm256_set1_ps(1.0f), half = _mm256_set1_ps(0.5f), zero = _mm256_setzero_ps();
     const __m256 vleft = _mm256_set1_ps(static_cast<float>(left)), vx = _mm256_set1_ps(xSecond);
@@ -417,7 +417,7 @@ QB_AVX2 int SteepRows8(float* delta, size_t stride, uint64_t* marks, size_t mark
             at[0] += v0[i];
             at[1] += v1[i];
             at[2] += v2[i];
-            const int b0 = px[i] >> 3, b1 = (px[i] + 2) >> 3;
+            const int b0 = px[i] >> blockShift, b1 = (px[i] + 2) >> blockShift;
             rowMarks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
             rowMarks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
         }
@@ -499,7 +499,7 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
 #if defined(QB_HAVE_AVX2)
             if (n >= 8 && HasAvx2())
                 k = SteepRows8(delta, stride_, marks, markStride_, n, e.XSecond, j0, e.Dxdy, e.Dir, e.InvWidth,
-                               clip_.X0, clip_.X1);
+                               clip_.X0, clip_.X1, kBlockShift);
 #endif
             for (; k < n; ++k) {
                 const float x = e.XSecond + static_cast<float>(j0 + k) * e.Dxdy;
@@ -770,13 +770,13 @@ void Rasterizer::SweepRowOfPlane(int y, float* delta, uint64_t* marks, int first
     for (int w = first >> 6; w <= last >> 6; ++w) marks[w] = 0;
 }
 
-// One style's row from its changes by pixel (from the clip's left side, one
-// to spare past its right) and a bit for each block of pixels they touch.
-// Each stretch of marked blocks gets its covers off one running sum and goes
-// out as one run; between stretches the coverage holds and goes out as one
-// span. So the work follows the outline. Every change belongs to style 1,
-// since lines keep the painted style on their left. Leaves the changes and
-// marks cleared.
+// One style's row from its changes by pixel (from the clip's left side) and
+// a bit for each block of pixels they touch. Each stretch of marked blocks
+// gets its covers off one running sum and goes out as one run; between
+// stretches the coverage holds and goes out as one span. So the work follows
+// the outline. Every change belongs to style 1, since lines keep the painted
+// style on their left. Leaves the changes it read cleared; SweepRowOfPlane
+// clears the rest.
 void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                              bool antialias, SpanSink& sink) {
     const int x0 = clip_.X0;
@@ -826,8 +826,6 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
                 sink.Span(y, to, next, &one, 1);
             }
     }
-    delta[clip_.X1] = 0;
-    for (int w = firstBlock >> 6; w <= lastBlock >> 6; ++w) marks[w] = 0;
 }
 
 void Rasterizer::SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink) {
