@@ -8,6 +8,7 @@ import harness
 class E2ECase(unittest.TestCase):
     def setUp(self):
         self.desktop = harness.DESKTOP
+        self.desktop.begin_test()
         self.addCleanup(self.desktop.stop_programs)
 
     def install(self):

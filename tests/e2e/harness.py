@@ -81,7 +81,12 @@ class Desktop:
                        env=self._env(), check=True)
         self.screenshots = os.path.join(WORK, "screenshots")
         os.makedirs(self.screenshots, exist_ok=True)
+        self.logs_dir = os.path.join(WORK, "logs")
+        if os.path.exists(self.logs_dir):
+            shutil.rmtree(self.logs_dir)
+        os.makedirs(self.logs_dir)
         self.children = []
+        self.logs = []
 
     # -- environment -------------------------------------------------------
     def _start_xvfb(self):
@@ -125,10 +130,30 @@ class Desktop:
 
     def start(self, exe, *args, cwd=None, stdin=None, stdout=None, env=None):
         """env: variables to set for this program only (LANG, say)."""
-        p = subprocess.Popen(["wine", exe, *[str(a) for a in args]], cwd=cwd, env={**self._env(), **(env or {})},
-                             stdin=stdin, stdout=stdout, stderr=subprocess.DEVNULL, text=True)
+        # What wine says on standard error (a crash, a failed start) is kept
+        # for the report of a failing test.
+        log = os.path.join(self.logs_dir, f"{len(os.listdir(self.logs_dir)):04d}-{os.path.basename(exe)}.log")
+        with open(log, "wb") as err:
+            p = subprocess.Popen(["wine", exe, *[str(a) for a in args]], cwd=cwd, env={**self._env(), **(env or {})},
+                                 stdin=stdin, stdout=stdout, stderr=err, text=True)
         self.children.append(p)
+        self.logs.append((p, log))
         return p
+
+    def begin_test(self):
+        self.logs = []
+
+    def program_report(self, lines=15):
+        """For each program the current test started: how it ended and the
+        last lines it wrote on standard error."""
+        report = []
+        for p, log in self.logs:
+            code = p.poll()
+            state = "still running" if code is None else f"ended with code {code}"
+            with open(log, "rb") as f:
+                tail = f.read().decode(errors="replace").splitlines()[-lines:]
+            report.append(f"{os.path.basename(log)}: {state}" + "".join("\n      " + t for t in tail))
+        return report
 
     def run(self, exe, *args, cwd=None, timeout=DEADLINE):
         p = self.start(exe, *args, cwd=cwd)

@@ -24,6 +24,8 @@ class ScreenReportingResult(unittest.TextTestResult):
             shot = desktop.screenshot(test.id().split(".")[-1])
             self.stream.writeln(f"    screen at failure: {shot}")
             self.stream.writeln(f"    windows on screen: {desktop.window_titles()}")
+            for line in desktop.program_report():
+                self.stream.writeln(f"    {line}")
         except Exception as e:  # the report must not hide the failure itself
             self.stream.writeln(f"    (no screenshot: {e})")
 
