@@ -39,6 +39,20 @@ inline __m128i Over4(__m128i src, __m128i dst) {
 
 inline __m128i Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void Store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+// An opaque colour (each channel widened to 16 bits, in both halves) mixed
+// into four pixels by per-pixel covers f: (d * (256 - f) + c * f) >> 8. The
+// sum never passes 255 * 256, so 16-bit lanes hold it.
+inline __m128i Mix4(__m128i c16, __m128i d, __m128i f) {
+    const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(256);
+    f = _mm_or_si128(f, _mm_slli_epi32(f, 16));
+    const __m128i fLo = _mm_unpacklo_epi32(f, f), fHi = _mm_unpackhi_epi32(f, f);
+    const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(full, fLo)),
+                                                    _mm_mullo_epi16(c16, fLo)), 8);
+    const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(full, fHi)),
+                                                    _mm_mullo_epi16(c16, fHi)), 8);
+    return _mm_packus_epi16(lo, hi);
+}
+
 inline __m128i Covers4(const uint16_t* c) {
     __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(c));
     v = _mm_sub_epi16(v, _mm_subs_epu16(v, _mm_set1_epi16(256)));  // unsigned min with 256
@@ -101,6 +115,41 @@ QB_AVX2 void Fill8Run(uint32_t* dst, uint32_t color, int n) {
         const __m256i in = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, c);
     }
+}
+
+QB_AVX2 inline __m256i Mix8(__m256i c16, __m256i d, __m256i f) {
+    const __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi16(256);
+    f = _mm256_or_si256(f, _mm256_slli_epi32(f, 16));
+    const __m256i fLo = _mm256_unpacklo_epi32(f, f), fHi = _mm256_unpackhi_epi32(f, f);
+    const __m256i lo = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(full, fLo)),
+                         _mm256_mullo_epi16(c16, fLo)), 8);
+    const __m256i hi = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(full, fHi)),
+                         _mm256_mullo_epi16(c16, fHi)), 8);
+    return _mm256_packus_epi16(lo, hi);
+}
+
+QB_AVX2 int MixCovers8Run(uint32_t* dst, uint32_t color, const uint16_t* covers, int n) {
+    const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(color)), _mm256_setzero_si256());
+    const __m256i most = _mm256_set1_epi32(256);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(covers + i));
+        const __m256i f = _mm256_min_epu32(_mm256_cvtepu16_epi32(raw), most);
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Mix8(c16, d, f));
+    }
+    if (const int rest = n - i; rest >= 3) {
+        alignas(16) uint16_t tail[8] = {};
+        std::copy(covers + i, covers + n, tail);
+        const __m256i in = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i f = _mm256_min_epu32(_mm256_cvtepu16_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(tail))), most);
+        const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), in);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, Mix8(c16, d, f));
+        i = n;
+    }
+    return i;
 }
 
 // Per-pixel covers, clamped to 256 as the four-wide path does; src null
@@ -178,8 +227,49 @@ QB_AVX512BW int OverCovers16Run(uint32_t* dst, const uint32_t* src, uint32_t col
     }
     return i;
 }
+
+QB_AVX512BW inline __m512i Mix16(__m512i c16, __m512i d, __m512i f) {
+    const __m512i zero = _mm512_setzero_si512(), full = _mm512_set1_epi16(256);
+    f = _mm512_or_si512(f, _mm512_slli_epi32(f, 16));
+    const __m512i fLo = _mm512_unpacklo_epi32(f, f), fHi = _mm512_unpackhi_epi32(f, f);
+    const __m512i lo = _mm512_srli_epi16(
+        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpacklo_epi8(d, zero), _mm512_sub_epi16(full, fLo)),
+                         _mm512_mullo_epi16(c16, fLo)), 8);
+    const __m512i hi = _mm512_srli_epi16(
+        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpackhi_epi8(d, zero), _mm512_sub_epi16(full, fHi)),
+                         _mm512_mullo_epi16(c16, fHi)), 8);
+    return _mm512_packus_epi16(lo, hi);
+}
+
+QB_AVX512BW int MixCovers16Run(uint32_t* dst, uint32_t color, const uint16_t* covers, int n) {
+    const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(static_cast<int>(color)), _mm512_setzero_si512());
+    const __m512i most = _mm512_set1_epi32(256);
+    int i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m256i raw = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(covers + i));
+        const __m512i f = _mm512_min_epu32(_mm512_cvtepu16_epi32(raw), most);
+        _mm512_storeu_si512(dst + i, Mix16(c16, _mm512_loadu_si512(dst + i), f));
+    }
+    return i;
+}
 QB_AVX512_CODE_END
 #endif
+
+// An opaque colour by per-pixel covers: mixed in, not scaled and laid over.
+void MixCovers(uint32_t* dst, uint32_t color, const uint16_t* covers, int n) {
+    int i = 0;
+#if defined(QB_HAVE_AVX512BW)
+    if (n >= 16 && HasAvx512Bw()) i = MixCovers16Run(dst, color, covers, n);
+#endif
+#if defined(QB_BLEND_AVX2)
+    if (n - i >= 3 && HasAvx2()) i += MixCovers8Run(dst + i, color, covers + i, n - i);
+#endif
+#if defined(__SSE2__)
+    const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(color)), _mm_setzero_si128());
+    for (; i + 4 <= n; i += 4) Store(dst + i, Mix4(c16, Load(dst + i), Covers4(covers + i)));
+#endif
+    for (; i < n; ++i) dst[i] = pixel::Mix(color, dst[i], std::min<uint32_t>(covers[i], 256));
+}
 
 }  // namespace
 
@@ -239,6 +329,10 @@ void Fill(uint32_t* dst, uint32_t color, int n) {
 }
 
 void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n) {
+    if (!src && color >> 24 == 255) {
+        MixCovers(dst, color, covers, n);
+        return;
+    }
     int i = 0;
 #if defined(QB_HAVE_AVX512BW)
     if (n >= 16 && HasAvx512Bw()) i = OverCovers16Run(dst, src, color, covers, n);

@@ -48,5 +48,14 @@ inline uint32_t Over(uint32_t src, uint32_t dst) {
     return src + Scale(dst, 256 - (a + (a >> 7)));
 }
 
+// An opaque colour over destination with cover f/256 (f in 0..256): each
+// channel weighed between the two, one rounding instead of two.
+inline uint32_t Mix(uint32_t color, uint32_t dst, uint32_t f) {
+    const uint32_t g = 256 - f;
+    const uint32_t rb = (((dst & 0x00FF00FFu) * g + (color & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+    const uint32_t ag = (((dst >> 8) & 0x00FF00FFu) * g + ((color >> 8) & 0x00FF00FFu) * f) & 0xFF00FF00u;
+    return rb | ag;
+}
+
 }  // namespace pixel
 }  // namespace qb::render

@@ -72,7 +72,8 @@ TEST(Blend, EveryRunLoopMatchesThePixelRule) {
                 EXPECT_EQ(solid[i], pixel::Over(color, d));
                 EXPECT_EQ(filled[i], color);
                 EXPECT_EQ(perPixel[i], pixel::Over(pixel::Scale(src[i], c), d));
-                EXPECT_EQ(perPixelColor[i], pixel::Over(pixel::Scale(color, c), d));
+                EXPECT_EQ(perPixelColor[i],
+                          color >> 24 == 255 ? pixel::Mix(color, d, c) : pixel::Over(pixel::Scale(color, c), d));
             }
         }
     }
