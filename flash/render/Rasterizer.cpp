@@ -782,34 +782,51 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
     const int x0 = clip_.X0;
     float* delta = rowDelta - x0;  // by pixel
     uint16_t* covers = run_.data() - x0;
-    // The first marked block at or after `from`, or lastBlock + 1.
-    auto nextMarked = [&](int from) {
-        int w = from >> 6;
-        uint64_t word = marks[w] & (~uint64_t{0} << (from & 63));
-        while (!word) {
-            if (++w > (lastBlock >> 6)) return lastBlock + 1;
-            word = marks[w];
-        }
-        return std::min((w << 6) + std::countr_zero(word), lastBlock + 1);
+    const int wFirst = firstBlock >> 6, wLast = lastBlock >> 6;
+    const uint64_t lastMask = ~uint64_t{0} >> (63 - (lastBlock & 63));
+    auto raw = [&](int w) -> uint64_t {
+        if (w < wFirst || w > wLast) return 0;
+        return w == wLast ? marks[w] & lastMask : marks[w];
     };
-    // The first unmarked block after `from` (past the row's end all are).
-    auto nextUnmarked = [&](int from) {
-        int w = from >> 6;
-        uint64_t word = ~marks[w] & (~uint64_t{0} << (from & 63));
-        while (!word) word = ~marks[++w];
-        return (w << 6) + std::countr_zero(word);
+    // The marks with gaps of a block or two between marked blocks filled
+    // in: such a gap costs less read as part of a stretch than as a span of
+    // its own (a thin stroke's two sides). Bit i is filled when i-1 and i+1
+    // are marked (a gap of one) or i-1 and i+2, or i-2 and i+1 (of two).
+    auto filled = [&](int w) -> uint64_t {
+        const uint64_t m = raw(w), prev = raw(w - 1), next = raw(w + 1);
+        const uint64_t l1 = m << 1 | prev >> 63, l2 = m << 2 | prev >> 62;
+        const uint64_t r1 = m >> 1 | next << 63, r2 = m >> 2 | next << 62;
+        return m | (l1 & (r1 | r2)) | (l2 & r1);
     };
     const CoverReader readCovers = rule == FillRule::NonZero
                                        ? (antialias ? CoverReaderFor<FillRule::NonZero, true>()
                                                     : CoverReaderFor<FillRule::NonZero, false>())
                                        : (antialias ? CoverReaderFor<FillRule::EvenOdd, true>()
                                                     : CoverReaderFor<FillRule::EvenOdd, false>());
+    // The next stretch's first block from block `from` on (in word w,
+    // whose filled bits are `word`), or -1 after the last.
+    int w = wFirst;
+    uint64_t word = filled(w);
+    auto nextStart = [&](int from) {
+        if (from >> 6 != w) {
+            w = from >> 6;
+            if (w > wLast) return -1;
+            word = filled(w);
+        }
+        uint64_t rest = word & (~uint64_t{0} << (from & 63));
+        while (!rest) {
+            if (++w > wLast) return -1;
+            rest = word = filled(w);
+        }
+        return (w << 6) + std::countr_zero(rest);
+    };
     float acc = 0;
-    for (int b = nextMarked(firstBlock); b <= lastBlock;) {
-        // A gap of a block or two between stretches costs less read as part
-        // of them than as a span of its own (a thin stroke's two sides).
-        int e = nextUnmarked(b);
-        for (int m = nextMarked(e); m <= lastBlock && m <= e + 2; m = nextMarked(e)) e = nextUnmarked(m);
+    for (int b = nextStart(firstBlock); b >= 0;) {
+        // Where the stretch ends: the first unfilled block after it (past
+        // the last word all are).
+        uint64_t gap = ~word & (~uint64_t{0} << (b & 63));
+        while (!gap) gap = ++w > wLast ? ~uint64_t{0} : ~(word = filled(w));
+        const int e = (w << 6) + std::countr_zero(gap);
         const int from = x0 + (b << kBlockShift), to = std::min(x0 + (e << kBlockShift), clip_.X1);
         acc = readCovers(delta, covers, from, to, acc);
         // Empty pixels at the ends blend to nothing: cheaper to pass them on
@@ -818,8 +835,8 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
         // The coverage found here holds up to the next stretch; after the
         // row's last one it runs on to the clip's right side, since the
         // lines closing the area lie beyond it.
-        b = nextMarked(e);
-        const int next = b <= lastBlock ? x0 + (b << kBlockShift) : clip_.X1;
+        b = e > lastBlock ? -1 : nextStart(e);
+        const int next = b >= 0 ? x0 + (b << kBlockShift) : clip_.X1;
         if (next > to)
             if (const uint32_t cover = CoverOf(acc, rule, antialias)) {
                 const StyleCoverage one{1, cover};
