@@ -22,6 +22,12 @@ const char* const kProperties[] = {"_x",       "_y",          "_xscale",    "_ys
                                    "_url",     "_highquality", "_focusrect", "_soundbuftime", "_quality",
                                    "_xmouse",  "_ymouse"};
 
+// A property number off the stack: anything that names no property (not
+// a number, infinite, negative, huge) becomes -1, which none answers to.
+int PropertyNumber(double n) {
+    return std::isfinite(n) && n >= 0 && n < static_cast<double>(std::size(kProperties)) ? static_cast<int>(n) : -1;
+}
+
 std::mt19937& Random() {
     static thread_local std::mt19937 engine{std::random_device{}()};
     return engine;
@@ -229,8 +235,8 @@ void Avm1::GotoFrame(Clip& clip, const Value& frame, bool play, int bias) {
         if (!number) {
             char* end = nullptr;
             const double d = std::strtod(s.c_str(), &end);
-            if (end == s.c_str() || *end) return;
-            number = static_cast<int>(d);
+            if (end == s.c_str() || *end || !std::isfinite(d)) return;
+            number = static_cast<int>(std::clamp(d, -1e6, 1e6));
         }
         where->Goto(number + bias, play);
         return;
@@ -681,7 +687,7 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
         case 0x9B: DefineFunction(f, false, r, scope); break;
         case 0x8E: DefineFunction(f, true, r, scope); break;
         case 0x22: {  // getProperty
-            const int index = static_cast<int>(num(Pop()));
+            const int index = PropertyNumber(num(Pop()));
             const std::string path = Pop().ToString(v);
             auto obj = Resolve(path, scope);
             Push(obj ? GetProperty(*obj, index) : Value{});
@@ -689,7 +695,7 @@ void Avm1::Step(Frame& f, uint8_t op, std::span<const uint8_t> data) {
         }
         case 0x23: {  // setProperty
             const Value value = Pop();
-            const int index = static_cast<int>(num(Pop()));
+            const int index = PropertyNumber(num(Pop()));
             const std::string path = Pop().ToString(v);
             if (auto obj = Resolve(path, scope)) SetProperty(*obj, index, value);
             break;

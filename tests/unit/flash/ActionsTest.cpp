@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace qb::test {
 namespace {
 
@@ -46,6 +48,8 @@ TEST(Actions, TimelineCommandsMoveTheRoot) {
     cases.push_back({"gotoFrame2 label", ActionWriter().Push("two").GotoFrame2(false), 2, false});
     cases.push_back({"gotoAndStop method", ActionWriter().Push(5.0).PushInt(1).Push("this").Op(0x1C).Push("gotoAndStop").Op(0x52), 4, false});
     cases.push_back({"unknown actions skipped", ActionWriter().Raw(0xEE, {1, 2, 3}).Op(0x7F).Stop(), 0, false});
+    cases.push_back({"gotoFrame2 past any frame", ActionWriter().Push("1e300").GotoFrame2(false), 5, false});
+    cases.push_back({"gotoFrame2 not a number", ActionWriter().Push("nan").GotoFrame2(false), 0, true});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Movie m(LoadMovie(WithScript(c.script)));
@@ -242,6 +246,12 @@ TEST(Actions, PropertiesOfClips) {
     a.Push("t").Push("").PushInt(5).Op(0x22).Op(0x1D);
     a.Push("c").Push("kid").PushInt(4).Op(0x22).Op(0x1D);
     a.Push("kid").PushInt(0).PushInt(12).Op(0x23);
+    // Numbers that name no property read as 0 and set nothing.
+    const double nothing[] = {std::nan(""), HUGE_VAL, -1.0, 1e300, 22.0};
+    for (double n : nothing) {
+        a.Push("x").Push("kid").Push(n).Op(0x22).Op(0x1D);
+        a.Push("kid").Push(n).PushInt(7).Op(0x23);
+    }
     Movie m(LoadMovie(WithScript(a, 1)));
     m.Tick();
     auto& vars = m.Root().Variables();
@@ -249,6 +259,8 @@ TEST(Actions, PropertiesOfClips) {
     EXPECT_EQ(vars.at("c").Number, 2);
     EXPECT_EQ(Kid(m).Matrix.Tx, 240);
     EXPECT_TRUE(Kid(m).Scripted);
+    EXPECT_EQ(vars.at("x").Number, 0);
+    EXPECT_EQ(Kid(m).Matrix.Ty, 0);
 }
 
 TEST(Actions, EndlessScriptsAndGotoLoopsEndTheFrame) {
