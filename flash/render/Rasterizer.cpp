@@ -39,10 +39,10 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     if (run_.size() < width) run_.resize(width);
     if (styleCount == 2) {
         // Spare changes past the right side (a cell's second change may land
-        // there, a shallow line's middle goes four at a time) and a spare
-        // word of marks (the search for an unmarked block may look one word on).
+        // there, a shallow line's middle goes four at a time), with marks for
+        // their blocks too.
         stride_ = width + kSpare;
-        markStride_ = ((width + kSpare) >> kBlockShift) / 64 + 2;
+        markStride_ = ((width + kSpare) >> kBlockShift) / 64 + 1;
         plane_ = width * rows <= kMaxPlanePixels;
         banded_ = !plane_;
         if (banded_) {
