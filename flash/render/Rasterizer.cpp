@@ -377,75 +377,90 @@ inline float MaxOf(float a, float b) {
 #if defined(QB_HAVE_AVX2)
 namespace {
 
-// Whole rows of a steep line eight at a time, as SteepRow does them one at a
-// time (the same steps, so the same changes): rows j0.. counted from the
-// line's second row, where it stands at xSecond. The changes are worked out
-// side by side and then added row by row. Returns the rows done, a multiple
-// of eight.
-QB_AVX2 int SteepRows8(float* delta, size_t stride, uint64_t* marks, size_t markStride, int n, float xSecond, int j0,
-                       float dxdy, float d, float invWidth, int left, int right, int blockShift) {
-    const __m256 vd = _mm256_set1_ps(d), vdx = _mm256_set1_ps(dxdy), vinv = _mm256_set1_ps(invWidth);
-    const __m256 one = _mm256_set1_ps(1.0f), half = _mm256_set1_ps(0.5f), zero = _mm256_setzero_ps();
-    const __m256 vleft = _mm256_set1_ps(static_cast<float>(left)), vx = _mm256_set1_ps(xSecond);
-    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    alignas(32) float v0[8], v1[8], v2[8];
-    alignas(32) int32_t px[8];
-    int k = 0;
-    for (; k + 8 <= n; k += 8) {
-        const __m256 j = _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_set1_epi32(j0 + k), lanes));
-        const __m256 x = _mm256_add_ps(vx, _mm256_mul_ps(j, vdx));
-        const __m256 xNext = _mm256_add_ps(x, vdx);
-        const __m256 xa = _mm256_max_ps(_mm256_min_ps(x, xNext), vleft);
-        const __m256 xb = _mm256_max_ps(x, xNext);
-        const __m256i ia = _mm256_cvttps_epi32(xa);
-        const __m256 iaf = _mm256_cvtepi32_ps(ia);
-        const __m256 fa = _mm256_sub_ps(xa, iaf), fb = _mm256_sub_ps(xb, iaf);
-        const __m256 end = _mm256_min_ps(fb, one), past = _mm256_max_ps(_mm256_sub_ps(fb, one), zero);
-        const __m256 d1 = _mm256_mul_ps(vd, _mm256_min_ps(_mm256_mul_ps(_mm256_sub_ps(one, fa), vinv), one));
-        const __m256 d2 = _mm256_sub_ps(vd, d1);
-        const __m256 mid = _mm256_mul_ps(half, _mm256_add_ps(fa, end));
-        _mm256_store_ps(v0, _mm256_mul_ps(d1, _mm256_sub_ps(one, mid)));
-        _mm256_store_ps(v1, _mm256_add_ps(_mm256_mul_ps(d1, mid),
-                                          _mm256_mul_ps(d2, _mm256_sub_ps(one, _mm256_mul_ps(half, past)))));
-        _mm256_store_ps(v2, _mm256_mul_ps(_mm256_mul_ps(d2, half), past));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(px),
-                           _mm256_sub_epi32(_mm256_min_epi32(ia, _mm256_set1_epi32(right)), _mm256_set1_epi32(left)));
-        float* row = delta + static_cast<size_t>(k) * stride;
-        uint64_t* rowMarks = marks + static_cast<size_t>(k) * markStride;
-        for (int i = 0; i < 8; ++i, row += stride, rowMarks += markStride) {
-            float* at = row + px[i];
-            at[0] += v0[i];
-            at[1] += v1[i];
-            at[2] += v2[i];
-            const int b0 = px[i] >> blockShift, b1 = (px[i] + 2) >> blockShift;
-            rowMarks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
-            rowMarks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
-        }
-    }
-    return k;
+// A line as its rows see it: Rasterizer::Edge's numbers without its place
+// in the lists.
+struct LineRows {
+    float XFirst, XSecond, XEnd, Dxdy, InvWidth, Dir, FirstDy, LastDy;
+    int Rows;
+};
+
+// Eight rows of a line side by side, rows j.. counted from its first: where
+// each enters and leaves, its change (its height, signed) and how much of
+// a row's height it spends in one pixel's width. The cut first and last
+// rows among whole ones, each a whole row scaled down, so that the rows of
+// any line go eight at a time (most lines of a curve cross only a few
+// rows). Every whole row's position is worked out afresh from the second
+// row's, so a line comes out the same however the bands cut it.
+struct RowLanes {
+    __m256 X, XNext, D, InvWidth;
+};
+QB_AVX2 inline RowLanes LanesOf(const LineRows& l, int j) {
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256i row = _mm256_add_epi32(_mm256_set1_epi32(j), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    const __m256 whole = _mm256_add_ps(
+        _mm256_set1_ps(l.XSecond),
+        _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_sub_epi32(row, _mm256_set1_epi32(1))), _mm256_set1_ps(l.Dxdy)));
+    const __m256 first = _mm256_castsi256_ps(_mm256_cmpeq_epi32(row, _mm256_setzero_si256()));
+    const __m256 last = _mm256_castsi256_ps(_mm256_cmpeq_epi32(row, _mm256_set1_epi32(l.Rows - 1)));
+    __m256 h = _mm256_blendv_ps(one, _mm256_set1_ps(l.LastDy), last);
+    h = _mm256_blendv_ps(h, _mm256_set1_ps(l.FirstDy), first);
+    RowLanes v;
+    v.X = _mm256_blendv_ps(whole, _mm256_set1_ps(l.XFirst), first);
+    v.XNext = _mm256_blendv_ps(_mm256_add_ps(whole, _mm256_mul_ps(_mm256_set1_ps(l.Dxdy), h)),
+                               _mm256_set1_ps(l.Rows == 1 ? l.XEnd : l.XSecond), first);
+    v.D = _mm256_mul_ps(h, _mm256_set1_ps(l.Dir));
+    // A row of no height changes nothing; its slope must stay finite.
+    const __m256 tall = _mm256_cmp_ps(h, _mm256_setzero_ps(), _CMP_GT_OQ);
+    v.InvWidth = _mm256_div_ps(_mm256_set1_ps(l.InvWidth), _mm256_blendv_ps(one, h, tall));
+    return v;
 }
 
-// What eight whole rows of a shallow line add, worked out side by side the
-// way ShallowRow works out one (the same steps, so the same changes): rows
-// j.. counted from the line's second row, where it stands at xSecond.
-struct ShallowRows {
-    alignas(32) float V0[8], V1[8], Last[8], End[8], X[8];
-    alignas(32) int32_t Ia[8], Ib[8];
-};
-QB_AVX2 void ShallowRows8(ShallowRows& out, float xSecond, int j, float dxdy, float d, float invWidth, int left,
-                          int right) {
-    const __m256 vd = _mm256_set1_ps(d), vdx = _mm256_set1_ps(dxdy), s = _mm256_set1_ps(invWidth);
+// Up to eight rows of a steep line as SteepRow does them (the same steps,
+// so the same changes), worked out side by side and then added row by row.
+QB_AVX2 inline void SteepLanes(const RowLanes& v, int count, float* delta, size_t stride, uint64_t* marks,
+                               size_t markStride, int left, int right, int blockShift) {
+    const __m256 one = _mm256_set1_ps(1.0f), half = _mm256_set1_ps(0.5f), zero = _mm256_setzero_ps();
+    const __m256 xa = _mm256_max_ps(_mm256_min_ps(v.X, v.XNext), _mm256_set1_ps(static_cast<float>(left)));
+    const __m256 xb = _mm256_max_ps(v.X, v.XNext);
+    const __m256i ia = _mm256_cvttps_epi32(xa);
+    const __m256 iaf = _mm256_cvtepi32_ps(ia);
+    const __m256 fa = _mm256_sub_ps(xa, iaf), fb = _mm256_sub_ps(xb, iaf);
+    const __m256 end = _mm256_min_ps(fb, one), past = _mm256_max_ps(_mm256_sub_ps(fb, one), zero);
+    const __m256 d1 = _mm256_mul_ps(v.D, _mm256_min_ps(_mm256_mul_ps(_mm256_sub_ps(one, fa), v.InvWidth), one));
+    const __m256 d2 = _mm256_sub_ps(v.D, d1);
+    const __m256 mid = _mm256_mul_ps(half, _mm256_add_ps(fa, end));
+    alignas(32) float v0[8], v1[8], v2[8];
+    alignas(32) int32_t px[8];
+    _mm256_store_ps(v0, _mm256_mul_ps(d1, _mm256_sub_ps(one, mid)));
+    _mm256_store_ps(v1, _mm256_add_ps(_mm256_mul_ps(d1, mid),
+                                      _mm256_mul_ps(d2, _mm256_sub_ps(one, _mm256_mul_ps(half, past)))));
+    _mm256_store_ps(v2, _mm256_mul_ps(_mm256_mul_ps(d2, half), past));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(px),
+                       _mm256_sub_epi32(_mm256_min_epi32(ia, _mm256_set1_epi32(right)), _mm256_set1_epi32(left)));
+    for (int i = 0; i < count; ++i, delta += stride, marks += markStride) {
+        float* at = delta + px[i];
+        at[0] += v0[i];
+        at[1] += v1[i];
+        at[2] += v2[i];
+        const int b0 = px[i] >> blockShift, b1 = (px[i] + 2) >> blockShift;
+        marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
+        marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
+    }
+}
+
+// Up to eight rows of a shallow line as ShallowRow does them.
+QB_AVX2 inline void ShallowLanes(const RowLanes& v, int count, float* delta, size_t stride, uint64_t* marks,
+                                 size_t markStride, int left, int right, int blockShift) {
     const __m256 one = _mm256_set1_ps(1.0f), half = _mm256_set1_ps(0.5f);
-    const __m256 at = _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_set1_epi32(j), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
-    const __m256 x = _mm256_add_ps(_mm256_set1_ps(xSecond), _mm256_mul_ps(at, vdx));
-    const __m256 xNext = _mm256_add_ps(x, vdx);
-    const __m256 xa = _mm256_max_ps(_mm256_min_ps(x, xNext), _mm256_set1_ps(static_cast<float>(left)));
-    const __m256 xb = _mm256_min_ps(_mm256_max_ps(x, xNext), _mm256_set1_ps(static_cast<float>(right)));
+    const __m256 xa = _mm256_max_ps(_mm256_min_ps(v.X, v.XNext), _mm256_set1_ps(static_cast<float>(left)));
+    const __m256 xb = _mm256_min_ps(_mm256_max_ps(v.X, v.XNext), _mm256_set1_ps(static_cast<float>(right)));
     const __m256i a = _mm256_cvttps_epi32(xa);
     __m256i b = _mm256_cvttps_epi32(xb);
     // The ceiling: one more where the truncation fell short.
     b = _mm256_sub_epi32(b, _mm256_castps_si256(_mm256_cmp_ps(_mm256_cvtepi32_ps(b), xb, _CMP_LT_OQ)));
-    const __m256 fa = _mm256_sub_ps(xa, _mm256_cvtepi32_ps(a));
+    const __m256 af = _mm256_cvtepi32_ps(a);
+    const __m256 s = v.InvWidth, vd = v.D;
+    const __m256 fa = _mm256_sub_ps(xa, af);
     const __m256 fb = _mm256_add_ps(_mm256_sub_ps(xb, _mm256_cvtepi32_ps(b)), one);
     const __m256 hs = _mm256_mul_ps(half, s);
     const __m256 rest = _mm256_sub_ps(one, fa);
@@ -455,13 +470,61 @@ QB_AVX2 void ShallowRows8(ShallowRows& out, float xSecond, int j, float dxdy, fl
     const __m256 span = _mm256_cvtepi32_ps(_mm256_sub_epi32(_mm256_sub_epi32(b, a), _mm256_set1_epi32(3)));
     const __m256 a2 = _mm256_add_ps(a1, _mm256_mul_ps(span, s));
     const __m256 step = _mm256_mul_ps(vd, s);
-    _mm256_store_ps(out.V0, _mm256_mul_ps(vd, a0));
-    _mm256_store_ps(out.V1, _mm256_mul_ps(vd, _mm256_sub_ps(a1, a0)));
-    _mm256_store_ps(out.Last, _mm256_sub_ps(_mm256_mul_ps(vd, _mm256_sub_ps(_mm256_sub_ps(one, a2), am)), step));
-    _mm256_store_ps(out.End, _mm256_mul_ps(vd, am));
-    _mm256_store_ps(out.X, x);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out.Ia), a);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out.Ib), b);
+    // Within one pixel (a cut row, or cut by the clip): split by the mean
+    // position.
+    const __m256 mid = _mm256_sub_ps(_mm256_mul_ps(half, _mm256_add_ps(xa, xb)), af);
+    alignas(32) float v0[8], v1[8], steps[8], lasts[8], ends[8], c0[8], c1[8];
+    alignas(32) int32_t ia[8], ib[8];
+    _mm256_store_ps(v0, _mm256_mul_ps(vd, a0));
+    _mm256_store_ps(v1, _mm256_mul_ps(vd, _mm256_sub_ps(a1, a0)));
+    _mm256_store_ps(steps, step);
+    _mm256_store_ps(lasts, _mm256_sub_ps(_mm256_mul_ps(vd, _mm256_sub_ps(_mm256_sub_ps(one, a2), am)), step));
+    _mm256_store_ps(ends, _mm256_mul_ps(vd, am));
+    _mm256_store_ps(c0, _mm256_mul_ps(vd, _mm256_sub_ps(one, mid)));
+    _mm256_store_ps(c1, _mm256_mul_ps(vd, mid));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ia), a);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ib), b);
+    for (int i = 0; i < count; ++i, delta += stride, marks += markStride) {
+        if (ib[i] < ia[i] + 2) {
+            const int px = std::min(ia[i], right) - left;
+            delta[px] += c0[i];
+            delta[px + 1] += c1[i];
+            const int b0 = px >> blockShift, b1 = (px + 1) >> blockShift;
+            marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
+            marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
+            continue;
+        }
+        const int px = ia[i] - left, middle = ib[i] - ia[i] - 2;
+        float* at = delta + px;
+        at[0] += v0[i];
+        at[1] += v1[i];
+        const __m128i lane = _mm_setr_epi32(0, 1, 2, 3);
+        const __m128 vstep = _mm_set1_ps(steps[i]);
+        int k = 0;
+        do {
+            const __m128 in = _mm_castsi128_ps(_mm_cmpgt_epi32(_mm_set1_epi32(middle - k), lane));
+            _mm_storeu_ps(at + 2 + k, _mm_add_ps(_mm_loadu_ps(at + 2 + k), _mm_and_ps(in, vstep)));
+            k += 4;
+        } while (k < middle);
+        at[middle + 1] += lasts[i];
+        at[middle + 2] += ends[i];
+        MarkBlocks(marks, px >> blockShift, (px + middle + 2) >> blockShift);
+    }
+}
+
+// Rows j..j+n-1 of a line (counted from its first), the first of them at
+// delta and marks.
+QB_AVX2 void LineRowsAvx2(const LineRows& l, int j, int n, float* delta, size_t stride, uint64_t* marks,
+                          size_t markStride, int left, int right, int blockShift) {
+    const bool steep = l.InvWidth >= 1.0f;
+    for (int k = 0; k < n; k += 8) {
+        const RowLanes v = LanesOf(l, j + k);
+        const int count = std::min(8, n - k);
+        float* rowDelta = delta + static_cast<size_t>(k) * stride;
+        uint64_t* rowMarks = marks + static_cast<size_t>(k) * markStride;
+        if (steep) SteepLanes(v, count, rowDelta, stride, rowMarks, markStride, left, right, blockShift);
+        else ShallowLanes(v, count, rowDelta, stride, rowMarks, markStride, left, right, blockShift);
+    }
 }
 
 }  // namespace
@@ -472,6 +535,19 @@ QB_AVX2 void ShallowRows8(ShallowRows& out, float xSecond, int j, float dxdy, fl
 // steep or all by the shallow way (one branch for the line). A cut row is a
 // whole one scaled down: its height times the line's slope across.
 void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
+#if defined(QB_HAVE_AVX2)
+    if (HasAvx2()) {
+        const int rows = e.RowEnd - e.RowFirst;
+        const int end = std::min(to, rows == 1 || e.LastDy > 0 ? e.RowEnd : e.RowEnd - 1);
+        if (from < end) {
+            const size_t r = static_cast<size_t>(from - planeTop_);
+            LineRowsAvx2({e.XFirst, e.XSecond, e.XEnd, e.Dxdy, e.InvWidth, e.Dir, e.FirstDy, e.LastDy, rows},
+                         from - e.RowFirst, end - from, planeDelta_.data() + r * stride_,
+                         stride_, planeMarks_.data() + r * markStride_, markStride_, clip_.X0, clip_.X1, kBlockShift);
+        }
+        return;
+    }
+#endif
     const bool steep = e.InvWidth >= 1.0f;
     auto row = [&](int r, float x, float xNext, float height) __attribute__((always_inline)) {
         const size_t i = static_cast<size_t>(r - planeTop_);
@@ -496,36 +572,12 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
         const int n = wholeEnd - from, j0 = from - e.RowFirst - 1;
         int k = 0;
         if (steep) {
-#if defined(QB_HAVE_AVX2)
-            if (n >= 8 && HasAvx2())
-                k = SteepRows8(delta, stride_, marks, markStride_, n, e.XSecond, j0, e.Dxdy, e.Dir, e.InvWidth,
-                               clip_.X0, clip_.X1, kBlockShift);
-#endif
             for (; k < n; ++k) {
                 const float x = e.XSecond + static_cast<float>(j0 + k) * e.Dxdy;
                 SteepRow(delta + static_cast<size_t>(k) * stride_, marks + static_cast<size_t>(k) * markStride_, x,
                          x + e.Dxdy, e.Dir, e.InvWidth);
             }
         } else {
-#if defined(QB_HAVE_AVX2)
-            if (n >= 8 && HasAvx2()) {
-                const float step = e.Dir * e.InvWidth;
-                ShallowRows rows;
-                for (; k + 8 <= n; k += 8) {
-                    ShallowRows8(rows, e.XSecond, j0 + k, e.Dxdy, e.Dir, e.InvWidth, clip_.X0, clip_.X1);
-                    for (int i = 0; i < 8; ++i) {
-                        float* rowDelta = delta + static_cast<size_t>(k + i) * stride_;
-                        uint64_t* rowMarks = marks + static_cast<size_t>(k + i) * markStride_;
-                        if (rows.Ib[i] < rows.Ia[i] + 2) [[unlikely]] {  // cut by the clip to within a pixel
-                            ShallowRow(rowDelta, rowMarks, rows.X[i], rows.X[i] + e.Dxdy, e.Dir, e.InvWidth);
-                            continue;
-                        }
-                        AddShallow(rowDelta, rowMarks, rows.Ia[i] - clip_.X0, rows.Ib[i] - rows.Ia[i] - 2, rows.V0[i],
-                                   rows.V1[i], step, rows.Last[i], rows.End[i]);
-                    }
-                }
-            }
-#endif
             for (; k < n; ++k) {
                 const float x = e.XSecond + static_cast<float>(j0 + k) * e.Dxdy;
                 ShallowRow(delta + static_cast<size_t>(k) * stride_, marks + static_cast<size_t>(k) * markStride_, x,
