@@ -47,7 +47,8 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
         banded_ = !plane_;
         if (banded_) {
             bandRows_ = static_cast<int>(std::max<size_t>(1, kMaxBandPixels / stride_));
-            if (rowEdges_.size() < rows) rowEdges_.resize(rows, -1);
+            const size_t bands = (rows + static_cast<size_t>(bandRows_) - 1) / static_cast<size_t>(bandRows_);
+            if (bandEdges_.size() < bands) bandEdges_.resize(bands, -1);
         }
         const size_t planeRows = plane_ ? rows : static_cast<size_t>(bandRows_);
         if (planeDelta_.size() < planeRows * stride_) planeDelta_.resize(planeRows * stride_, 0.0f);
@@ -74,7 +75,8 @@ void Rasterizer::ClearPlane() {
 
 // Lines kept but never swept: their rows' lists are emptied for the next pass.
 void Rasterizer::ClearEdges() {
-    for (int r = firstRow_; r <= lastRow_; ++r) rowEdges_[static_cast<size_t>(r)] = -1;
+    if (firstRow_ <= lastRow_)
+        std::fill(bandEdges_.begin() + firstRow_ / bandRows_, bandEdges_.begin() + lastRow_ / bandRows_ + 1, -1);
     edges_.clear();
 }
 
@@ -257,7 +259,7 @@ void Rasterizer::AddEdge(float x0, float y0, float x1, float y1, uint32_t styleL
         EdgeRows(e, e.RowFirst, e.RowEnd);
         return;
     }
-    int32_t& head = rowEdges_[static_cast<size_t>(e.RowFirst)];
+    int32_t& head = bandEdges_[static_cast<size_t>(e.RowFirst / bandRows_)];
     e.Next = head;
     head = static_cast<int32_t>(edges_.size());
     edges_.push_back(e);
@@ -597,15 +599,13 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
 // leave.
 void Rasterizer::SweepBands(FillRule rule, bool antialias, SpanSink& sink) {
     crossing_.clear();
-    for (int top = firstRow_; top <= lastRow_; top += bandRows_) {
-        const int bottom = std::min(top + bandRows_, lastRow_ + 1);
+    for (int band = firstRow_ / bandRows_; band <= lastRow_ / bandRows_; ++band) {
+        const int top = band * bandRows_, bottom = std::min(top + bandRows_, lastRow_ + 1);
         planeTop_ = top;
-        for (int r = top; r < bottom; ++r) {
-            int32_t& head = rowEdges_[static_cast<size_t>(r)];
-            for (int32_t i = head; i >= 0; i = edges_[static_cast<size_t>(i)].Next)
-                crossing_.push_back(static_cast<uint32_t>(i));
-            head = -1;
-        }
+        int32_t& head = bandEdges_[static_cast<size_t>(band)];
+        for (int32_t i = head; i >= 0; i = edges_[static_cast<size_t>(i)].Next)
+            crossing_.push_back(static_cast<uint32_t>(i));
+        head = -1;
         for (size_t k = 0; k < crossing_.size();) {
             const Edge& e = edges_[crossing_[k]];
             EdgeRows(e, std::max(top, e.RowFirst), std::min(bottom, e.RowEnd));
@@ -616,7 +616,7 @@ void Rasterizer::SweepBands(FillRule rule, bool antialias, SpanSink& sink) {
                 ++k;
             }
         }
-        SweepPlaneRows(top, bottom, rule, antialias, sink);
+        SweepPlaneRows(std::max(top, firstRow_), bottom, rule, antialias, sink);
     }
     edges_.clear();
 }

@@ -186,7 +186,7 @@ private:
     std::vector<uint64_t> planeMarks_;  // markStride_ words a row
     size_t stride_ = 0, markStride_ = 0;
     // A one-style pass too large for the plane keeps its lines instead,
-    // each listed under the row it starts in, and sweeps them a band of
+    // each listed under the band it starts in, and sweeps them a band of
     // rows at a time through a plane of one band (the lines crossing it
     // draw their rows there), so the changes never leave the caches and
     // no cell is stored and read back.
@@ -201,14 +201,14 @@ private:
         float XEnd;          // where a line within one row ends
         int32_t RowFirst;    // rows RowFirst..RowEnd-1 of the clip
         int32_t RowEnd;
-        int32_t Next;        // the next line listed under the same first row, or -1
+        int32_t Next;        // the next line listed under the same band, or -1
     };
     static constexpr size_t kMaxBandPixels = size_t{1} << 17;
     bool banded_ = false;             // this pass keeps its lines for a sweep by bands
     int bandRows_ = 1;
     int planeTop_ = 0;                // the row of the clip the plane's first row stands for
     std::vector<Edge> edges_;
-    std::vector<int32_t> rowEdges_;   // by row of the clip: the first line starting there, or -1
+    std::vector<int32_t> bandEdges_;  // by band (of bandRows_ rows from the clip's top): the first line starting there, or -1
     std::vector<uint32_t> crossing_;  // the lines crossing the band being swept
     // Far enough ahead to hide a trip to main memory behind the sweep of the
     // rows before it.
