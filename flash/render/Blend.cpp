@@ -252,6 +252,48 @@ QB_AVX512BW int MixCovers16Run(uint32_t* dst, uint32_t color, const uint16_t* co
     }
     return i;
 }
+// Each lane's value moved `lanes` lanes up, zeros coming in.
+template <int Lanes>
+QB_AVX512BW inline __m512 LanesUp(__m512 v) {
+    return _mm512_castsi512_ps(_mm512_alignr_epi32(_mm512_castps_si512(v), _mm512_setzero_si512(), 16 - Lanes));
+}
+
+// Covers straight off a row of changes and mixed in, sixteen pixels at a
+// time: the running sum is a prefix sum inside the vector plus what came
+// before, and a stretch's last few pixels go in one masked step.
+template <bool EvenOdd>
+QB_AVX512BW float MixChanges16(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
+    const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(static_cast<int>(color)), _mm512_setzero_si512());
+    const __m512 one = _mm512_set1_ps(1.0f);
+    const __m512i lastLane = _mm512_set1_epi32(15);
+    __m512 carry = _mm512_set1_ps(acc);
+    for (int i = 0; i < n; i += 16) {
+        const __mmask16 in = n - i >= 16 ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << (n - i)) - 1);
+        __m512 v = _mm512_maskz_loadu_ps(in, delta + i);
+        _mm512_mask_storeu_ps(delta + i, in, _mm512_setzero_ps());
+        v = _mm512_add_ps(v, LanesUp<1>(v));
+        v = _mm512_add_ps(v, LanesUp<2>(v));
+        v = _mm512_add_ps(v, LanesUp<4>(v));
+        v = _mm512_add_ps(v, LanesUp<8>(v));
+        const __m512 sum = _mm512_add_ps(v, carry);
+        carry = _mm512_permutexvar_ps(lastLane, sum);
+        __m512 a = _mm512_abs_ps(sum);
+        if constexpr (EvenOdd) {
+            // Windings never reach the bound; it keeps the truncation in range.
+            a = _mm512_min_ps(a, _mm512_set1_ps(1e6f));
+            a = _mm512_sub_ps(a, _mm512_mul_ps(_mm512_set1_ps(2.0f),
+                                               _mm512_roundscale_ps(_mm512_mul_ps(a, _mm512_set1_ps(0.5f)),
+                                                                    _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)));
+            a = _mm512_min_ps(a, _mm512_sub_ps(_mm512_set1_ps(2.0f), a));
+        } else {
+            a = _mm512_min_ps(a, one);
+        }
+        const __m512i f =
+            _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(a, _mm512_set1_ps(256.0f)), _mm512_set1_ps(0.5f)));
+        _mm512_mask_storeu_epi32(dst + i, in, Mix16(c16, _mm512_maskz_loadu_epi32(in, dst + i), f));
+    }
+    return _mm512_cvtss_f32(carry);
+}
 QB_AVX512_CODE_END
 #endif
 
@@ -272,6 +314,22 @@ void MixCovers(uint32_t* dst, uint32_t color, const uint16_t* covers, int n) {
 }
 
 }  // namespace
+
+bool CanMixChanges() {
+#if defined(QB_HAVE_AVX512BW)
+    return HasAvx512Bw();
+#else
+    return false;
+#endif
+}
+
+float MixChanges(uint32_t* dst, uint32_t color, float* delta, int n, float acc, bool evenOdd) {
+#if defined(QB_HAVE_AVX512BW)
+    return evenOdd ? MixChanges16<true>(dst, color, delta, n, acc) : MixChanges16<false>(dst, color, delta, n, acc);
+#else
+    return acc;
+#endif
+}
 
 void Over(uint32_t* dst, const uint32_t* src, int n) {
     int i = 0;

@@ -1,5 +1,6 @@
 #include "flash/render/Rasterizer.h"
 
+#include "flash/render/Blend.h"
 #include "flash/render/Cpu.h"
 
 #include <algorithm>
@@ -872,6 +873,10 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
         }
         return (w << 6) + std::countr_zero(rest);
     };
+    // A sink that takes an opaque colour straight into its pixels is spared
+    // the covers: each stretch is read and mixed in one go.
+    uint32_t color = 0;
+    uint32_t* const mixRow = antialias && blend::CanMixChanges() ? sink.MixRow(y, 1, color) : nullptr;
     float acc = 0;
     for (int b = nextStart(firstBlock); b >= 0;) {
         // Where the stretch ends: the first unfilled block after it (past
@@ -880,10 +885,14 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
         while (!gap) gap = ++w > wLast ? ~uint64_t{0} : ~(word = filled(w));
         const int e = (w << 6) + std::countr_zero(gap);
         const int from = x0 + (b << kBlockShift), to = std::min(x0 + (e << kBlockShift), clip_.X1);
-        acc = readCovers(delta, covers, from, to, acc);
         // Empty pixels at the ends blend to nothing: cheaper to pass them on
         // than to look for them.
-        sink.Run(y, from, 1, covers + from, to - from);
+        if (mixRow) {
+            acc = blend::MixChanges(mixRow + from, color, delta + from, to - from, acc, rule == FillRule::EvenOdd);
+        } else {
+            acc = readCovers(delta, covers, from, to, acc);
+            sink.Run(y, from, 1, covers + from, to - from);
+        }
         // The coverage found here holds up to the next stretch; after the
         // row's last one it runs on to the clip's right side, since the
         // lines closing the area lie beyond it.

@@ -33,6 +33,10 @@ public:
     // Row y will soon be written around pixels x0 and x1: a hint that lets
     // the sink fetch that memory while earlier rows are still being swept.
     virtual void Prefetch(int y, int x0, int x1) {}
+    // Where runs of `style` on row y need no covers: an opaque colour (given
+    // back in `color`) mixed straight into the row's pixels, which this
+    // returns (indexed by x). Null when the sink must see each run's covers.
+    virtual uint32_t* MixRow(int y, uint32_t style, uint32_t& color) { return nullptr; }
     // Pixels x0..x0+n-1 of row y, one style, each pixel with its own cover
     // (the anti-aliased rim along an edge).
     virtual void Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) {
