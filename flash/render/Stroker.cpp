@@ -30,7 +30,7 @@ int Stroker::ArcSteps(double angle) const {
     return std::clamp(static_cast<int>(std::ceil(std::fabs(angle) / arcStep_)), 1, 64);
 }
 
-void Stroker::Arc(Point c, Point from, double sweep) {
+void Stroker::Arc(const Point& c, const Point& from, double sweep) {
     const int n = ArcSteps(sweep);
     const double cs = std::cos(sweep / n), sn = std::sin(sweep / n);
     Point v = from;
@@ -40,7 +40,7 @@ void Stroker::Arc(Point c, Point from, double sweep) {
     }
 }
 
-void Stroker::Cap(Point c, Point from) {
+void Stroker::Cap(const Point& c, const Point& from) {
     // Half a turn clockwise, as the contour runs.
     Point v = from;
     for (int i = 1; i < capSteps_; ++i) {
@@ -50,7 +50,8 @@ void Stroker::Cap(Point c, Point from) {
     contour_.push_back(Add(c, Neg(from)));
 }
 
-void Stroker::Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOut, double lenIn, double lenOut) {
+void Stroker::Join(const Point& at, const Point& offIn, const Point& offOut, const Point& dirIn, const Point& dirOut,
+                   double lenIn, double lenOut) {
     const double turn = Cross(dirIn, dirOut);
     const bool outer = Cross(dirIn, offIn) * turn < 0;
     if (outer) {

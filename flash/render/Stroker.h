@@ -30,11 +30,12 @@ public:
     void Stroke(const std::vector<Point>& points, bool closed);
 
 private:
-    void Join(Point at, Point offIn, Point offOut, Point dirIn, Point dirOut, double lenIn, double lenOut);
-    void Arc(Point center, Point from, double sweep);
+    void Join(const Point& at, const Point& offIn, const Point& offOut, const Point& dirIn, const Point& dirOut,
+              double lenIn, double lenOut);
+    void Arc(const Point& center, const Point& from, double sweep);
     void Close();
     int ArcSteps(double angle) const;
-    void Cap(Point center, Point from);
+    void Cap(const Point& center, const Point& from);
 
     Rasterizer& raster_;
     uint32_t style_;
