@@ -241,9 +241,21 @@ void Rasterizer::AddEdge(float x0, float y0, float x1, float y1, uint32_t styleL
     if (rowFirst >= rowEnd) return;
     const float dxdy = (x1 - x0) / (y1 - y0);
     const float top = std::max(y0, static_cast<float>(rowFirst));
-    Edge e{.XFirst = x0 + (top - y0) * dxdy, .XSecond = 0, .Dxdy = dxdy, .InvWidth = 1.0f / std::fabs(dxdy),
-           .Dir = dir, .FirstDy = 0, .LastDy = 0, .XEnd = x1, .RowFirst = rowFirst - clip_.Y0,
-           .RowEnd = rowEnd - clip_.Y0, .Next = -1};
+    // Written field by field where it is kept: a line built aside and
+    // copied in would be read back in wider pieces than it was written in,
+    // which stalls the copy.
+    Edge aside;
+    Edge& e = plane_ ? aside : edges_.emplace_back();
+    e.XFirst = x0 + (top - y0) * dxdy;
+    e.XSecond = 0;
+    e.Dxdy = dxdy;
+    e.InvWidth = 1.0f / std::fabs(dxdy);
+    e.Dir = dir;
+    e.FirstDy = 0;
+    e.LastDy = 0;
+    e.XEnd = x1;
+    e.RowFirst = rowFirst - clip_.Y0;
+    e.RowEnd = rowEnd - clip_.Y0;
     if (rowEnd - rowFirst == 1) {
         e.FirstDy = y1 - top;
     } else {
@@ -262,8 +274,7 @@ void Rasterizer::AddEdge(float x0, float y0, float x1, float y1, uint32_t styleL
     }
     int32_t& head = bandEdges_[static_cast<size_t>(e.RowFirst / bandRows_)];
     e.Next = head;
-    head = static_cast<int32_t>(edges_.size());
-    edges_.push_back(e);
+    head = static_cast<int32_t>(edges_.size() - 1);
 }
 
 namespace {
