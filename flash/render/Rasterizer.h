@@ -212,7 +212,9 @@ private:
     int bandRows_ = 1;
     int planeTop_ = 0;                // the row of the clip the plane's first row stands for
     std::vector<Edge> edges_;
-    std::vector<int32_t> bandEdges_;  // by band (of bandRows_ rows from the clip's top): the first line starting there, or -1
+    // By band (bandRows_ rows each, from the clip's top): the first line
+    // starting there, or -1.
+    std::vector<int32_t> bandEdges_;
     std::vector<uint32_t> crossing_;  // the lines crossing the band being swept
     // Far enough ahead to hide a trip to main memory behind the sweep of the
     // rows before it.

@@ -312,8 +312,9 @@ TEST(Rasterizer, ColourMixedStraightInGivesWhatTheCoversGive) {
             }
             int partial = 0;
             for (size_t i = 0; i < byCovers.Pixels.size(); ++i) {
-                const int x = static_cast<int>(i % static_cast<size_t>(width)), y = static_cast<int>(i / static_cast<size_t>(width));
-                const int want = static_cast<int>(byCovers.Pixels[i] & 0xFF), got = static_cast<int>(straight.Pixels[i] & 0xFF);
+                const int x = static_cast<int>(i) % width, y = static_cast<int>(i) / width;
+                const int want = static_cast<int>(byCovers.Pixels[i] & 0xFF);
+                const int got = static_cast<int>(straight.Pixels[i] & 0xFF);
                 ASSERT_NEAR(got, want, 1) << "pixel " << x << "," << y;
                 ASSERT_EQ(straight.Pixels[i] >> 24, 0xFFu);
                 if (x >= clip.X1) {
