@@ -152,6 +152,44 @@ QB_AVX2 int MixCovers8Run(uint32_t* dst, uint32_t color, const uint16_t* covers,
     return i;
 }
 
+// Covers straight off a row of changes and mixed in, eight pixels at a
+// time: the running sum is a prefix sum inside the vector plus what came
+// before, and a stretch's last few pixels go in one masked step.
+template <bool EvenOdd>
+QB_AVX2 float MixChanges8(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
+    const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(color)), _mm256_setzero_si256());
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256 magnitude = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
+    __m256 carry = _mm256_set1_ps(acc);
+    for (int i = 0; i < n; i += 8) {
+        const __m256i in = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), lanes);
+        __m256 v = _mm256_maskload_ps(delta + i, in);
+        _mm256_maskstore_ps(delta + i, in, _mm256_setzero_ps());
+        v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 4)));
+        v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 8)));
+        const __m256 halves = _mm256_permute_ps(v, 0xFF);  // each half's total in all its lanes
+        v = _mm256_add_ps(v, _mm256_permute2f128_ps(halves, halves, 0x08));
+        const __m256 sum = _mm256_add_ps(v, carry);
+        carry = _mm256_permutevar8x32_ps(sum, _mm256_set1_epi32(7));
+        __m256 a = _mm256_and_ps(sum, magnitude);
+        if constexpr (EvenOdd) {
+            // Windings never reach the bound; it keeps the truncation in range.
+            a = _mm256_min_ps(a, _mm256_set1_ps(1e6f));
+            a = _mm256_sub_ps(a, _mm256_mul_ps(_mm256_set1_ps(2.0f),
+                                               _mm256_round_ps(_mm256_mul_ps(a, _mm256_set1_ps(0.5f)),
+                                                               _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)));
+            a = _mm256_min_ps(a, _mm256_sub_ps(_mm256_set1_ps(2.0f), a));
+        } else {
+            a = _mm256_min_ps(a, _mm256_set1_ps(1.0f));
+        }
+        const __m256i f =
+            _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(a, _mm256_set1_ps(256.0f)), _mm256_set1_ps(0.5f)));
+        const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), in);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, Mix8(c16, d, f));
+    }
+    return _mm256_cvtss_f32(carry);
+}
+
 // Per-pixel covers, clamped to 256 as the four-wide path does; src null
 // means the colour everywhere.
 QB_AVX2 int OverCovers8Run(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n) {
@@ -316,8 +354,8 @@ void MixCovers(uint32_t* dst, uint32_t color, const uint16_t* covers, int n) {
 }  // namespace
 
 bool CanMixChanges() {
-#if defined(QB_HAVE_AVX512BW)
-    return HasAvx512Bw();
+#if defined(QB_BLEND_AVX2)
+    return HasAvx2();
 #else
     return false;
 #endif
@@ -325,10 +363,16 @@ bool CanMixChanges() {
 
 float MixChanges(uint32_t* dst, uint32_t color, float* delta, int n, float acc, bool evenOdd) {
 #if defined(QB_HAVE_AVX512BW)
-    return evenOdd ? MixChanges16<true>(dst, color, delta, n, acc) : MixChanges16<false>(dst, color, delta, n, acc);
-#else
-    return acc;
+    // A stretch of eight (a thin line's crossing) goes the eight-wide way,
+    // in a single step.
+    if (n > 8 && HasAvx512Bw())
+        return evenOdd ? MixChanges16<true>(dst, color, delta, n, acc) : MixChanges16<false>(dst, color, delta, n, acc);
 #endif
+#if defined(QB_BLEND_AVX2)
+    if (HasAvx2())
+        return evenOdd ? MixChanges8<true>(dst, color, delta, n, acc) : MixChanges8<false>(dst, color, delta, n, acc);
+#endif
+    return acc;
 }
 
 void Over(uint32_t* dst, const uint32_t* src, int n) {

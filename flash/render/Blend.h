@@ -20,7 +20,7 @@ void Fill(uint32_t* dst, uint32_t color, int n);
 // in instead, as pixel::Mix gives it: the same up to rounding, and cheaper.
 void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n);
 
-// Whether this processor has MixChanges: it needs AVX-512.
+// Whether this processor has MixChanges: it needs AVX2.
 bool CanMixChanges();
 // The rasterizer's covers and OverCovers of an opaque colour in one go,
 // without the covers in between: delta[i] is how much the coverage changes

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 using namespace qb::render;
@@ -75,6 +77,51 @@ TEST(Blend, EveryRunLoopMatchesThePixelRule) {
                 EXPECT_EQ(perPixelColor[i],
                           color >> 24 == 255 ? pixel::Mix(color, d, c) : pixel::Over(pixel::Scale(color, c), d));
             }
+        }
+    }
+}
+
+TEST(Blend, ColourMixedStraightFromChangesMatchesThePixelRule) {
+    if (!blend::CanMixChanges()) GTEST_SKIP() << "this processor mixes from covers only";
+    Random r;
+    auto coverOf = [](double sum, bool evenOdd) {
+        double a = std::fabs(sum);
+        if (evenOdd) {
+            a = std::fmod(a, 2.0);
+            a = a > 1.0 ? 2.0 - a : a;
+        } else {
+            a = std::min(a, 1.0);
+        }
+        return static_cast<uint32_t>(a * 256.0 + 0.5);
+    };
+    for (const bool evenOdd : {false, true}) {
+        for (int run = 4; run < 4 * 70; ++run) {
+            const int n = run / 4, offset = run % 3, size = n + offset + 5;
+            const auto dst = Pixels(r, size);
+            std::vector<float> delta(static_cast<size_t>(size));
+            for (auto& d : delta)
+                d = r.Next() % 3 ? 0.0f : static_cast<float>(static_cast<int>(r.Next() % 2401) - 1200) / 1000.0f;
+            const float start = static_cast<float>(static_cast<int>(r.Next() % 4001) - 2000) / 1000.0f;
+            const uint32_t opaque = 0xFF000000u | (r.Next() >> 8);
+
+            std::vector<uint32_t> mixed = dst;
+            std::vector<float> changes = delta;
+            const float end = blend::MixChanges(mixed.data() + offset, opaque, changes.data() + offset, n, start, evenOdd);
+            double sum = start;
+            for (int i = 0; i < size; ++i) {
+                SCOPED_TRACE(testing::Message() << (evenOdd ? "even-odd" : "non-zero") << " run " << n << " pixel " << i);
+                if (i < offset || i >= offset + n) {
+                    EXPECT_EQ(mixed[i], dst[i]);
+                    EXPECT_EQ(changes[i], delta[i]);
+                    continue;
+                }
+                sum += delta[i];
+                EXPECT_EQ(changes[i], 0.0f);
+                const uint32_t want = pixel::Mix(opaque, dst[i], coverOf(sum, evenOdd));
+                for (int shift = 0; shift < 32; shift += 8)
+                    EXPECT_NEAR(static_cast<int>((mixed[i] >> shift) & 0xFF), static_cast<int>((want >> shift) & 0xFF), 1);
+            }
+            EXPECT_NEAR(end, sum, 1e-4);
         }
     }
 }
