@@ -306,9 +306,20 @@ QB_AVX512BW float MixChanges16(uint32_t* dst, uint32_t color, float* delta, int 
     const __m512i lastLane = _mm512_set1_epi32(15);
     __m512 carry = _mm512_set1_ps(acc);
     for (int i = 0; i < n; i += 16) {
-        const __mmask16 in = n - i >= 16 ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << (n - i)) - 1);
-        __m512 v = _mm512_maskz_loadu_ps(in, delta + i);
-        _mm512_mask_storeu_ps(delta + i, in, _mm512_setzero_ps());
+        // Masked steps only at the end: whole ones go plainly.
+        const bool whole = n - i >= 16;
+        const __mmask16 in = whole ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << (n - i)) - 1);
+        __m512 v;
+        __m512i d;
+        if (whole) {
+            v = _mm512_loadu_ps(delta + i);
+            _mm512_storeu_ps(delta + i, _mm512_setzero_ps());
+            d = _mm512_loadu_si512(dst + i);
+        } else {
+            v = _mm512_maskz_loadu_ps(in, delta + i);
+            _mm512_mask_storeu_ps(delta + i, in, _mm512_setzero_ps());
+            d = _mm512_maskz_loadu_epi32(in, dst + i);
+        }
         v = _mm512_add_ps(v, LanesUp<1>(v));
         v = _mm512_add_ps(v, LanesUp<2>(v));
         v = _mm512_add_ps(v, LanesUp<4>(v));
@@ -328,7 +339,9 @@ QB_AVX512BW float MixChanges16(uint32_t* dst, uint32_t color, float* delta, int 
         }
         const __m512i f =
             _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(a, _mm512_set1_ps(256.0f)), _mm512_set1_ps(0.5f)));
-        _mm512_mask_storeu_epi32(dst + i, in, Mix16(c16, _mm512_maskz_loadu_epi32(in, dst + i), f));
+        const __m512i out = Mix16(c16, d, f);
+        if (whole) _mm512_storeu_si512(dst + i, out);
+        else _mm512_mask_storeu_epi32(dst + i, in, out);
     }
     return _mm512_cvtss_f32(carry);
 }
