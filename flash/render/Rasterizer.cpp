@@ -547,7 +547,9 @@ QB_AVX2 void LineRowsAvx2(const LineRows& l, int j, int n, float* delta, size_t 
 // Rows from..to-1 of the clip of a line, all of them in the plane: its
 // first and last rows as they are cut, the whole rows between, all by the
 // steep or all by the shallow way (one branch for the line). A cut row is a
-// whole one scaled down: its height times the line's slope across.
+// whole one scaled down: its height times the line's slope across. With
+// AVX2 the rows go eight at a time; the steps after are for processors
+// without it.
 void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
 #if defined(QB_HAVE_AVX2)
     if (HasAvx2()) {
