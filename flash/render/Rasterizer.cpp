@@ -309,56 +309,26 @@ inline float MaxOf(float a, float b) {
     marks[w1] |= upto;
 }
 
-}  // namespace
-
-// A whole row of a line that moves at most a pixel across it: the part in
-// its first pixel and the part in the next, each split by its mean position
-// as a line within one pixel is. Without a branch on whether it crosses,
-// since from row to row that is a coin toss. `invWidth` is 1/|dxdy|.
-[[gnu::always_inline]] inline void Rasterizer::SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d,
-                                                        float invWidth) {
-    const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
-    const float xb = MaxOf(x, xNext);
-    const int ia = static_cast<int>(xa);
-    const float fa = xa - static_cast<float>(ia), fb = xb - static_cast<float>(ia);
-    const float end = MinOf(fb, 1.0f), past = MaxOf(fb - 1.0f, 0.0f);
-    const float d1 = d * MinOf((1.0f - fa) * invWidth, 1.0f), d2 = d - d1;
-    const float mid = 0.5f * (fa + end);
-    const int px = std::min(ia, clip_.X1) - clip_.X0;
-    float* delta = rowDelta + px;
-    delta[0] += d1 * (1.0f - mid);
-    delta[1] += d1 * mid + d2 * (1.0f - 0.5f * past);
-    delta[2] += d2 * 0.5f * past;
-    const int b0 = px >> kBlockShift, b1 = (px + 2) >> kBlockShift;
+// Pixel px's change and its right neighbour's into a row of changes
+// (counted from the clip's left side), with the blocks they fall in
+// marked for the sweep.
+[[gnu::always_inline]] inline void AddChange(float* delta, uint64_t* marks, int px, float a, float b, int blockShift) {
+    delta[px] += a;
+    delta[px + 1] += b;
+    const int b0 = px >> blockShift, b1 = (px + 1) >> blockShift;
     marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
     marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
 }
 
-// A whole row of a line that moves more than a pixel across it: the
-// quadratic ends and the linear middle, straight into the row's changes.
-// `invWidth` is 1/|dxdy|.
-[[gnu::always_inline]] inline void Rasterizer::ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d,
-                                                          float invWidth) {
-    const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
-    const float xb = MinOf(MaxOf(x, xNext), static_cast<float>(clip_.X1));
-    const int ia = static_cast<int>(xa);
-    int ib = static_cast<int>(xb);
-    ib += static_cast<float>(ib) < xb;  // the ceiling
-    if (ib < ia + 2) {  // cut by the clip to within a pixel
-        const float mid = 0.5f * (xa + xb) - static_cast<float>(ia);
-        AddChange(rowDelta, marks, std::min(ia, clip_.X1) - clip_.X0, d * (1.0f - mid), d * mid);
-        return;
-    }
-    const float s = invWidth;
-    const float fa = xa - static_cast<float>(ia);
-    const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
-    const float fb = xb - static_cast<float>(ib) + 1.0f;
-    const float am = 0.5f * s * fb * fb;
-    const float a1 = s * (1.5f - fa);
-    const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
-    const float step = d * s;
-    AddShallow(rowDelta, marks, ia - clip_.X0, ib - ia - 2, d * a0, d * (a1 - a0), step, d * (1.0f - a2 - am) - step,
-               d * am);
+// A steep row's three changes from pixel px on, marked the same way.
+[[gnu::always_inline]] inline void AddSteep(float* delta, uint64_t* marks, int px, float v0, float v1, float v2,
+                                            int blockShift) {
+    delta[px] += v0;
+    delta[px + 1] += v1;
+    delta[px + 2] += v2;
+    const int b0 = px >> blockShift, b1 = (px + 2) >> blockShift;
+    marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
+    marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
 }
 
 // A shallow row's changes from pixel px on: v0, v1, then `step` to each of
@@ -367,8 +337,8 @@ inline float MaxOf(float a, float b) {
 // length, so that how many pixels it crosses asks no question the
 // processor would have to guess: the middle goes four at a time, those
 // past it getting nothing added.
-[[gnu::always_inline]] inline void Rasterizer::AddShallow(float* rowDelta, uint64_t* marks, int px, int middle, float v0,
-                                                          float v1, float step, float last, float end) {
+[[gnu::always_inline]] inline void AddShallow(float* rowDelta, uint64_t* marks, int px, int middle, float v0, float v1,
+                                              float step, float last, float end, int blockShift) {
     float* delta = rowDelta + px;
     delta[0] += v0;
     delta[1] += v1;
@@ -385,7 +355,53 @@ inline float MaxOf(float a, float b) {
 #endif
     delta[middle + 1] += last;
     delta[middle + 2] += end;
-    MarkBlocks(marks, px >> kBlockShift, (px + middle + 2) >> kBlockShift);
+    MarkBlocks(marks, px >> blockShift, (px + middle + 2) >> blockShift);
+}
+
+}  // namespace
+
+// A whole row of a line that moves at most a pixel across it: the part in
+// its first pixel and the part in the next, each split by its mean position
+// as a line within one pixel is. Without a branch on whether it crosses,
+// since from row to row that is a coin toss. `invWidth` is 1/|dxdy|.
+[[gnu::always_inline]] inline void Rasterizer::SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d,
+                                                        float invWidth) {
+    const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
+    const float xb = MaxOf(x, xNext);
+    const int ia = static_cast<int>(xa);
+    const float fa = xa - static_cast<float>(ia), fb = xb - static_cast<float>(ia);
+    const float end = MinOf(fb, 1.0f), past = MaxOf(fb - 1.0f, 0.0f);
+    const float d1 = d * MinOf((1.0f - fa) * invWidth, 1.0f), d2 = d - d1;
+    const float mid = 0.5f * (fa + end);
+    AddSteep(rowDelta, marks, std::min(ia, clip_.X1) - clip_.X0, d1 * (1.0f - mid),
+             d1 * mid + d2 * (1.0f - 0.5f * past), d2 * 0.5f * past, kBlockShift);
+}
+
+// A whole row of a line that moves more than a pixel across it: the
+// quadratic ends and the linear middle, straight into the row's changes.
+// `invWidth` is 1/|dxdy|.
+[[gnu::always_inline]] inline void Rasterizer::ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d,
+                                                          float invWidth) {
+    const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
+    const float xb = MinOf(MaxOf(x, xNext), static_cast<float>(clip_.X1));
+    const int ia = static_cast<int>(xa);
+    int ib = static_cast<int>(xb);
+    ib += static_cast<float>(ib) < xb;  // the ceiling
+    if (ib < ia + 2) {  // cut by the clip to within a pixel
+        const float mid = 0.5f * (xa + xb) - static_cast<float>(ia);
+        AddChange(rowDelta, marks, std::min(ia, clip_.X1) - clip_.X0, d * (1.0f - mid), d * mid, kBlockShift);
+        return;
+    }
+    const float s = invWidth;
+    const float fa = xa - static_cast<float>(ia);
+    const float a0 = 0.5f * s * (1.0f - fa) * (1.0f - fa);
+    const float fb = xb - static_cast<float>(ib) + 1.0f;
+    const float am = 0.5f * s * fb * fb;
+    const float a1 = s * (1.5f - fa);
+    const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
+    const float step = d * s;
+    AddShallow(rowDelta, marks, ia - clip_.X0, ib - ia - 2, d * a0, d * (a1 - a0), step, d * (1.0f - a2 - am) - step,
+               d * am, kBlockShift);
 }
 
 #if defined(QB_HAVE_AVX2)
@@ -451,15 +467,8 @@ QB_AVX2 inline void SteepLanes(const RowLanes& v, int count, float* delta, size_
     _mm256_store_ps(v2, _mm256_mul_ps(_mm256_mul_ps(d2, half), past));
     _mm256_store_si256(reinterpret_cast<__m256i*>(px),
                        _mm256_sub_epi32(_mm256_min_epi32(ia, _mm256_set1_epi32(right)), _mm256_set1_epi32(left)));
-    for (int i = 0; i < count; ++i, delta += stride, marks += markStride) {
-        float* at = delta + px[i];
-        at[0] += v0[i];
-        at[1] += v1[i];
-        at[2] += v2[i];
-        const int b0 = px[i] >> blockShift, b1 = (px[i] + 2) >> blockShift;
-        marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
-        marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
-    }
+    for (int i = 0; i < count; ++i, delta += stride, marks += markStride)
+        AddSteep(delta, marks, px[i], v0[i], v1[i], v2[i], blockShift);
 }
 
 // Up to eight rows of a shallow line as ShallowRow does them.
@@ -500,29 +509,11 @@ QB_AVX2 inline void ShallowLanes(const RowLanes& v, int count, float* delta, siz
     _mm256_store_si256(reinterpret_cast<__m256i*>(ib), b);
     for (int i = 0; i < count; ++i, delta += stride, marks += markStride) {
         if (ib[i] < ia[i] + 2) {
-            const int px = std::min(ia[i], right) - left;
-            delta[px] += c0[i];
-            delta[px + 1] += c1[i];
-            const int b0 = px >> blockShift, b1 = (px + 1) >> blockShift;
-            marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
-            marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
+            AddChange(delta, marks, std::min(ia[i], right) - left, c0[i], c1[i], blockShift);
             continue;
         }
-        const int px = ia[i] - left, middle = ib[i] - ia[i] - 2;
-        float* at = delta + px;
-        at[0] += v0[i];
-        at[1] += v1[i];
-        const __m128i lane = _mm_setr_epi32(0, 1, 2, 3);
-        const __m128 vstep = _mm_set1_ps(steps[i]);
-        int k = 0;
-        do {
-            const __m128 in = _mm_castsi128_ps(_mm_cmpgt_epi32(_mm_set1_epi32(middle - k), lane));
-            _mm_storeu_ps(at + 2 + k, _mm_add_ps(_mm_loadu_ps(at + 2 + k), _mm_and_ps(in, vstep)));
-            k += 4;
-        } while (k < middle);
-        at[middle + 1] += lasts[i];
-        at[middle + 2] += ends[i];
-        MarkBlocks(marks, px >> blockShift, (px + middle + 2) >> blockShift);
+        AddShallow(delta, marks, ia[i] - left, ib[i] - ia[i] - 2, v0[i], v1[i], steps[i], lasts[i], ends[i],
+                   blockShift);
     }
 }
 
@@ -586,15 +577,14 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
         float* delta = planeDelta_.data() + r * stride_;
         uint64_t* marks = planeMarks_.data() + r * markStride_;
         const int n = wholeEnd - from, j0 = from - e.RowFirst - 1;
-        int k = 0;
         if (steep) {
-            for (; k < n; ++k) {
+            for (int k = 0; k < n; ++k) {
                 const float x = e.XSecond + static_cast<float>(j0 + k) * e.Dxdy;
                 SteepRow(delta + static_cast<size_t>(k) * stride_, marks + static_cast<size_t>(k) * markStride_, x,
                          x + e.Dxdy, e.Dir, e.InvWidth);
             }
         } else {
-            for (; k < n; ++k) {
+            for (int k = 0; k < n; ++k) {
                 const float x = e.XSecond + static_cast<float>(j0 + k) * e.Dxdy;
                 ShallowRow(delta + static_cast<size_t>(k) * stride_, marks + static_cast<size_t>(k) * markStride_, x,
                            x + e.Dxdy, e.Dir, e.InvWidth);

@@ -134,16 +134,6 @@ private:
         }
         row.push_back({x, styleLeft, styleRight, a, b});
     }
-    // Pixel px's change and its right neighbour's into a row of changes
-    // (counted from the clip's left side), with the blocks they fall in
-    // marked for the sweep.
-    [[gnu::always_inline]] static void AddChange(float* delta, uint64_t* marks, int px, float a, float b) {
-        delta[px] += a;
-        delta[px + 1] += b;
-        const int b0 = px >> kBlockShift, b1 = (px + 1) >> kBlockShift;
-        marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
-        marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
-    }
     void ClearPlane();
     void SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
     void SweepPlaneRows(int top, int bottom, FillRule rule, bool antialias, SpanSink& sink);
@@ -156,8 +146,6 @@ private:
     void SweepBands(FillRule rule, bool antialias, SpanSink& sink);
     void SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
     void ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
-    static void AddShallow(float* rowDelta, uint64_t* marks, int px, int middle, float v0, float v1, float step,
-                           float last, float end);
     void ClearEdges();
     void SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                      bool antialias, SpanSink& sink);
