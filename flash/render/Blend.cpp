@@ -1,5 +1,6 @@
 #include "flash/render/Blend.h"
 
+#include "flash/render/CoverSums.h"
 #include "flash/render/Cpu.h"
 #include "flash/render/Image.h"
 
@@ -159,31 +160,14 @@ template <bool EvenOdd>
 QB_AVX2 float MixChanges8(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
     const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(color)), _mm256_setzero_si256());
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256 magnitude = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
     __m256 carry = _mm256_set1_ps(acc);
     for (int i = 0; i < n; i += 8) {
         const __m256i in = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), lanes);
-        __m256 v = _mm256_maskload_ps(delta + i, in);
+        const __m256 v = _mm256_maskload_ps(delta + i, in);
         _mm256_maskstore_ps(delta + i, in, _mm256_setzero_ps());
-        v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 4)));
-        v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 8)));
-        const __m256 halves = _mm256_permute_ps(v, 0xFF);  // each half's total in all its lanes
-        v = _mm256_add_ps(v, _mm256_permute2f128_ps(halves, halves, 0x08));
-        const __m256 sum = _mm256_add_ps(v, carry);
+        const __m256 sum = _mm256_add_ps(sums::Prefix8(v), carry);
         carry = _mm256_permutevar8x32_ps(sum, _mm256_set1_epi32(7));
-        __m256 a = _mm256_and_ps(sum, magnitude);
-        if constexpr (EvenOdd) {
-            // Windings never reach the bound; it keeps the truncation in range.
-            a = _mm256_min_ps(a, _mm256_set1_ps(1e6f));
-            a = _mm256_sub_ps(a, _mm256_mul_ps(_mm256_set1_ps(2.0f),
-                                               _mm256_round_ps(_mm256_mul_ps(a, _mm256_set1_ps(0.5f)),
-                                                               _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)));
-            a = _mm256_min_ps(a, _mm256_sub_ps(_mm256_set1_ps(2.0f), a));
-        } else {
-            a = _mm256_min_ps(a, _mm256_set1_ps(1.0f));
-        }
-        const __m256i f =
-            _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(a, _mm256_set1_ps(256.0f)), _mm256_set1_ps(0.5f)));
+        const __m256i f = sums::Cover8(sums::Coverage8<EvenOdd>(sum));
         const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), in);
         _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, Mix8(c16, d, f));
     }
@@ -290,19 +274,12 @@ QB_AVX512BW int MixCovers16Run(uint32_t* dst, uint32_t color, const uint16_t* co
     }
     return i;
 }
-// Each lane's value moved `lanes` lanes up, zeros coming in.
-template <int Lanes>
-QB_AVX512BW inline __m512 LanesUp(__m512 v) {
-    return _mm512_castsi512_ps(_mm512_alignr_epi32(_mm512_castps_si512(v), _mm512_setzero_si512(), 16 - Lanes));
-}
-
 // Covers straight off a row of changes and mixed in, sixteen pixels at a
 // time: the running sum is a prefix sum inside the vector plus what came
 // before, and a stretch's last few pixels go in one masked step.
 template <bool EvenOdd>
 QB_AVX512BW float MixChanges16(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
     const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(static_cast<int>(color)), _mm512_setzero_si512());
-    const __m512 one = _mm512_set1_ps(1.0f);
     const __m512i lastLane = _mm512_set1_epi32(15);
     __m512 carry = _mm512_set1_ps(acc);
     for (int i = 0; i < n; i += 16) {
@@ -320,25 +297,9 @@ QB_AVX512BW float MixChanges16(uint32_t* dst, uint32_t color, float* delta, int 
             _mm512_mask_storeu_ps(delta + i, in, _mm512_setzero_ps());
             d = _mm512_maskz_loadu_epi32(in, dst + i);
         }
-        v = _mm512_add_ps(v, LanesUp<1>(v));
-        v = _mm512_add_ps(v, LanesUp<2>(v));
-        v = _mm512_add_ps(v, LanesUp<4>(v));
-        v = _mm512_add_ps(v, LanesUp<8>(v));
-        const __m512 sum = _mm512_add_ps(v, carry);
+        const __m512 sum = _mm512_add_ps(sums::Prefix16(v), carry);
         carry = _mm512_permutexvar_ps(lastLane, sum);
-        __m512 a = _mm512_abs_ps(sum);
-        if constexpr (EvenOdd) {
-            // Windings never reach the bound; it keeps the truncation in range.
-            a = _mm512_min_ps(a, _mm512_set1_ps(1e6f));
-            a = _mm512_sub_ps(a, _mm512_mul_ps(_mm512_set1_ps(2.0f),
-                                               _mm512_roundscale_ps(_mm512_mul_ps(a, _mm512_set1_ps(0.5f)),
-                                                                    _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)));
-            a = _mm512_min_ps(a, _mm512_sub_ps(_mm512_set1_ps(2.0f), a));
-        } else {
-            a = _mm512_min_ps(a, one);
-        }
-        const __m512i f =
-            _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(a, _mm512_set1_ps(256.0f)), _mm512_set1_ps(0.5f)));
+        const __m512i f = sums::Cover16(sums::Coverage16<EvenOdd>(sum));
         const __m512i out = Mix16(c16, d, f);
         if (whole) _mm512_storeu_si512(dst + i, out);
         else _mm512_mask_storeu_epi32(dst + i, in, out);

@@ -1,6 +1,7 @@
 #include "flash/render/Rasterizer.h"
 
 #include "flash/render/Blend.h"
+#include "flash/render/CoverSums.h"
 #include "flash/render/Cpu.h"
 
 #include <algorithm>
@@ -748,33 +749,17 @@ float ReadCovers(float* delta, uint16_t* covers, int from, int to, float acc) {
 // chain is a single add instead of eight in a row.
 template <FillRule Rule, bool Antialias>
 QB_AVX2 float ReadCovers8(float* delta, uint16_t* covers, int from, int to, float acc) {
-    const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
-    const __m256 magnitude = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
     __m256 carry = _mm256_set1_ps(acc);
     int x = from;
     for (; x + 8 <= to; x += 8) {
-        __m256 v = _mm256_loadu_ps(delta + x);
-        _mm256_storeu_ps(delta + x, zero);
-        v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 4)));
-        v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 8)));
-        const __m256 halves = _mm256_permute_ps(v, 0xFF);  // each half's total in all its lanes
-        v = _mm256_add_ps(v, _mm256_permute2f128_ps(halves, halves, 0x08));
-        const __m256 sum = _mm256_add_ps(v, carry);
-        const __m256 last = _mm256_permute_ps(v, 0xFF);
-        carry = _mm256_add_ps(carry, _mm256_permute2f128_ps(last, last, 0x11));
-        __m256 a = _mm256_and_ps(sum, magnitude);
-        if constexpr (Rule == FillRule::NonZero) {
-            a = _mm256_min_ps(a, one);
-        } else {
-            a = _mm256_min_ps(a, _mm256_set1_ps(1e6f));
-            a = _mm256_sub_ps(a, _mm256_mul_ps(_mm256_set1_ps(2.0f),
-                                               _mm256_round_ps(_mm256_mul_ps(a, _mm256_set1_ps(0.5f)),
-                                                               _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)));
-            a = _mm256_min_ps(a, _mm256_sub_ps(_mm256_set1_ps(2.0f), a));
-        }
+        const __m256 v = _mm256_loadu_ps(delta + x);
+        _mm256_storeu_ps(delta + x, _mm256_setzero_ps());
+        const __m256 sum = _mm256_add_ps(sums::Prefix8(v), carry);
+        carry = _mm256_permutevar8x32_ps(sum, _mm256_set1_epi32(7));
+        const __m256 a = sums::Coverage8<Rule == FillRule::EvenOdd>(sum);
         __m256i c;
         if constexpr (Antialias)
-            c = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(a, _mm256_set1_ps(256.0f)), _mm256_set1_ps(0.5f)));
+            c = sums::Cover8(a);
         else
             c = _mm256_and_si256(_mm256_castps_si256(_mm256_cmp_ps(a, _mm256_set1_ps(0.5f), _CMP_GT_OQ)),
                                  _mm256_set1_epi32(256));
