@@ -157,7 +157,7 @@ QB_AVX2 int MixCovers8Run(uint32_t* dst, uint32_t color, const uint16_t* covers,
 // time: the running sum is a prefix sum inside the vector plus what came
 // before, and a stretch's last few pixels go in one masked step.
 template <bool EvenOdd>
-QB_AVX2 float MixChanges8(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
+QB_AVX2 inline float MixChanges8(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
     const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(color)), _mm256_setzero_si256());
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256 carry = _mm256_set1_ps(acc);
@@ -278,7 +278,7 @@ QB_AVX512BW int MixCovers16Run(uint32_t* dst, uint32_t color, const uint16_t* co
 // time: the running sum is a prefix sum inside the vector plus what came
 // before, and a stretch's last few pixels go in one masked step.
 template <bool EvenOdd>
-QB_AVX512BW float MixChanges16(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
+QB_AVX512BW inline float MixChanges16(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
     const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(static_cast<int>(color)), _mm512_setzero_si512());
     const __m512i lastLane = _mm512_set1_epi32(15);
     __m512 carry = _mm512_set1_ps(acc);
@@ -306,6 +306,20 @@ QB_AVX512BW float MixChanges16(uint32_t* dst, uint32_t color, float* delta, int 
     }
     return _mm512_cvtss_f32(carry);
 }
+
+// A row's stretches: one of eight (a thin line's crossing) in a single
+// eight-wide step, longer ones sixteen at a time.
+template <bool EvenOdd>
+QB_AVX512BW void MixStretches16(uint32_t* row, uint32_t color, float* delta, const int32_t* from, const int32_t* to,
+                                int n, float* accAfter) {
+    float acc = 0;
+    for (int k = 0; k < n; ++k) {
+        const int x = from[k], len = to[k] - x;
+        acc = len > 8 ? MixChanges16<EvenOdd>(row + x, color, delta + x, len, acc)
+                      : MixChanges8<EvenOdd>(row + x, color, delta + x, len, acc);
+        accAfter[k] = acc;
+    }
+}
 QB_AVX512_CODE_END
 #endif
 
@@ -327,6 +341,21 @@ void MixCovers(uint32_t* dst, uint32_t color, const uint16_t* covers, int n) {
 
 }  // namespace
 
+#if defined(QB_BLEND_AVX2)
+namespace {
+template <bool EvenOdd>
+QB_AVX2 void MixStretches8(uint32_t* row, uint32_t color, float* delta, const int32_t* from, const int32_t* to, int n,
+                           float* accAfter) {
+    float acc = 0;
+    for (int k = 0; k < n; ++k) {
+        const int x = from[k];
+        acc = MixChanges8<EvenOdd>(row + x, color, delta + x, to[k] - x, acc);
+        accAfter[k] = acc;
+    }
+}
+}  // namespace
+#endif
+
 bool CanMixChanges() {
 #if defined(QB_BLEND_AVX2)
     return HasAvx2();
@@ -335,18 +364,21 @@ bool CanMixChanges() {
 #endif
 }
 
-float MixChanges(uint32_t* dst, uint32_t color, float* delta, int n, float acc, bool evenOdd) {
+void MixStretches(uint32_t* row, uint32_t color, float* delta, const int32_t* from, const int32_t* to, int n,
+                  float* accAfter, bool evenOdd) {
 #if defined(QB_HAVE_AVX512BW)
-    // A stretch of eight (a thin line's crossing) goes the eight-wide way,
-    // in a single step.
-    if (n > 8 && HasAvx512Bw())
-        return evenOdd ? MixChanges16<true>(dst, color, delta, n, acc) : MixChanges16<false>(dst, color, delta, n, acc);
+    if (HasAvx512Bw()) {
+        if (evenOdd) MixStretches16<true>(row, color, delta, from, to, n, accAfter);
+        else MixStretches16<false>(row, color, delta, from, to, n, accAfter);
+        return;
+    }
 #endif
 #if defined(QB_BLEND_AVX2)
-    if (HasAvx2())
-        return evenOdd ? MixChanges8<true>(dst, color, delta, n, acc) : MixChanges8<false>(dst, color, delta, n, acc);
+    if (HasAvx2()) {
+        if (evenOdd) MixStretches8<true>(row, color, delta, from, to, n, accAfter);
+        else MixStretches8<false>(row, color, delta, from, to, n, accAfter);
+    }
 #endif
-    return acc;
 }
 
 void Over(uint32_t* dst, const uint32_t* src, int n) {

@@ -20,15 +20,18 @@ void Fill(uint32_t* dst, uint32_t color, int n);
 // in instead, as pixel::Mix gives it: the same up to rounding, and cheaper.
 void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n);
 
-// Whether this processor has MixChanges: it needs AVX2.
+// Whether this processor has MixStretches: it needs AVX2.
 bool CanMixChanges();
 // The rasterizer's covers and OverCovers of an opaque colour in one go,
-// without the covers in between: delta[i] is how much the coverage changes
-// at pixel i (each cleared once read), the running sum starts at `acc`, and
-// a sum beyond one winding folds by the non-zero or the even-odd rule. Gives
-// what reading the covers off the sums and mixing the colour in by them
-// gives, and returns the sum after the last pixel. Anti-aliased coverage
-// only; only where CanMixChanges().
-float MixChanges(uint32_t* dst, uint32_t color, float* delta, int n, float acc, bool evenOdd);
+// without the covers in between, for the stretches from[k]..to[k]-1 of one
+// row (row and delta indexed alike, stretches in rising order): delta[i] is
+// how much the coverage changes at pixel i (each cleared once read), the
+// running sum starts at zero and holds across the pixels between stretches,
+// and a sum beyond one winding folds by the non-zero or the even-odd rule.
+// Gives what reading the covers off the sums and mixing the colour in by
+// them gives; the sum after each stretch goes to accAfter[k]. Anti-aliased
+// coverage only; only where CanMixChanges().
+void MixStretches(uint32_t* row, uint32_t color, float* delta, const int32_t* from, const int32_t* to, int n,
+                  float* accAfter, bool evenOdd);
 
 }  // namespace qb::render::blend

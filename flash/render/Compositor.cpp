@@ -106,12 +106,13 @@ void Compositor::Run(int y, int x0, uint32_t style, const uint16_t* covers, int 
     blend::OverCovers(target_.Row(y) + x0, src, p.Color(), covers, n);
 }
 
-uint32_t* Compositor::MixRow(int y, uint32_t style, uint32_t& color) {
+uint32_t* Compositor::MixRows(uint32_t style, uint32_t& color, size_t& stride) {
     // A mask or a see-through paint needs each pixel's cover.
     const Paint& p = paints_[style];
     if (mask_ || !p.IsSolid() || !p.Opaque()) return nullptr;
     color = p.Color();
-    return target_.Row(y);
+    stride = static_cast<size_t>(target_.Width);
+    return target_.Pixels.data();
 }
 
 void Compositor::Prefetch(int y, int x0, int x1) {

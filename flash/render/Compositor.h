@@ -34,7 +34,7 @@ public:
     void Span(int y, int x0, int x1, const StyleCoverage* styles, int count) override;
     void Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) override;
     void Prefetch(int y, int x0, int x1) override;
-    uint32_t* MixRow(int y, uint32_t style, uint32_t& color) override;
+    uint32_t* MixRows(uint32_t style, uint32_t& color, size_t& stride) override;
 
 private:
     Image& target_;

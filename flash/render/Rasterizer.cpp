@@ -52,6 +52,12 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
             const size_t bands = (rows + static_cast<size_t>(bandRows_) - 1) / static_cast<size_t>(bandRows_);
             if (bandEdges_.size() < bands) bandEdges_.resize(bands, -1);
         }
+        // A row's stretches are at least a block apart.
+        if (stretchFrom_.size() < markStride_ * 32 + 1) {
+            stretchFrom_.resize(markStride_ * 32 + 1);
+            stretchTo_.resize(markStride_ * 32 + 1);
+            stretchAcc_.resize(markStride_ * 32 + 1);
+        }
         const size_t planeRows = plane_ ? rows : static_cast<size_t>(bandRows_);
         if (planeDelta_.size() < planeRows * stride_) planeDelta_.resize(planeRows * stride_, 0.0f);
         if (planeMarks_.size() < planeRows * markStride_) planeMarks_.resize(planeRows * markStride_, 0);
@@ -650,22 +656,35 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
 
 // Rows top..bottom-1 of the clip, all in the plane.
 void Rasterizer::SweepPlaneRows(int top, int bottom, FillRule rule, bool antialias, SpanSink& sink) {
+    uint32_t color = 0;
+    size_t pixelStride = 0;
+    if (antialias && blend::CanMixChanges())
+        if (uint32_t* pixels = sink.MixRows(1, color, pixelStride)) {
+            SweepMixedRows(top, bottom, rule, pixels, pixelStride, color, sink);
+            return;
+        }
     const int words = static_cast<int>(markStride_);
     for (int r = top; r < bottom; ++r) {
-        // A band's rows hold whole long lines, whose marks reach across
-        // the canvas: fetching all between would cost more than it saves.
-        if (const int ahead = r + kPrefetchRows; plane_ && ahead < bottom) {
-            const auto [first, last] =
-                MarkedBlocks(planeMarks_.data() + static_cast<size_t>(ahead - planeTop_) * markStride_, words);
-            if (first <= last)
-                sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (first << kBlockShift),
-                              std::min(clip_.X1 - 1, clip_.X0 + (last << kBlockShift)));
-        }
+        if (plane_) PrefetchAhead(r, bottom, sink);
         const size_t row = static_cast<size_t>(r - planeTop_);
         uint64_t* marks = planeMarks_.data() + row * markStride_;
         const auto [first, last] = MarkedBlocks(marks, words);
         SweepRowOfPlane(r + clip_.Y0, planeDelta_.data() + row * stride_, marks, first, last, rule, antialias, sink);
     }
+}
+
+// The row a few ahead of row r (of the clip, before bottom) asked for
+// where its marks are. A band's rows hold whole long lines, whose marks
+// reach across the canvas: fetching all between would cost more than it
+// saves, so only a plane's rows are fetched.
+void Rasterizer::PrefetchAhead(int r, int bottom, SpanSink& sink) {
+    const int ahead = r + kPrefetchRows;
+    if (ahead >= bottom) return;
+    const auto [first, last] = MarkedBlocks(planeMarks_.data() + static_cast<size_t>(ahead - planeTop_) * markStride_,
+                                            static_cast<int>(markStride_));
+    if (first <= last)
+        sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (first << kBlockShift),
+                      std::min(clip_.X1 - 1, clip_.X0 + (last << kBlockShift)));
 }
 
 namespace {
@@ -782,6 +801,42 @@ CoverReader CoverReaderFor() {
 
 }  // namespace
 
+namespace {
+
+// A row's stretches of marked blocks from its mark words (the last masked
+// by lastMask), found all at once: each one's first pixel and the one past
+// it, pixels counted from x0 and cut at x1. Gaps of a block or two between
+// marked blocks are filled in: such a gap costs less read as part of a
+// stretch than as a span of its own (a thin stroke's two sides). Bit i is
+// filled when i-1 and i+1 are marked (a gap of one) or i-1 and i+2, or i-2
+// and i+1 (of two). A stretch starts where a filled bit follows an empty one
+// and ends at the next empty one, so starts and ends alternate. Returns how
+// many.
+[[gnu::always_inline]] inline int FindStretches(const uint64_t* marks, int wFirst, int words, uint64_t lastMask, int x0,
+                                                int x1, int blockShift, int32_t* from, int32_t* to) {
+    auto raw = [&](int i) -> uint64_t { return i + 1 < words ? marks[wFirst + i] : marks[wFirst + i] & lastMask; };
+    int starts = 0, ends = 0;
+    uint64_t prev = 0, m = raw(0), carry = 0;
+    for (int i = 0; i < words; ++i) {
+        const uint64_t next = i + 1 < words ? raw(i + 1) : 0;
+        const uint64_t l1 = m << 1 | prev >> 63, l2 = m << 2 | prev >> 62;
+        const uint64_t r1 = m >> 1 | next << 63, r2 = m >> 2 | next << 62;
+        const uint64_t filled = m | (l1 & (r1 | r2)) | (l2 & r1);
+        const uint64_t before = filled << 1 | carry;
+        const int base = (wFirst + i) << 6;
+        for (uint64_t bits = filled & ~before; bits; bits &= bits - 1)
+            from[starts++] = x0 + ((base + std::countr_zero(bits)) << blockShift);
+        for (uint64_t bits = ~filled & before; bits; bits &= bits - 1)
+            to[ends++] = std::min(x0 + ((base + std::countr_zero(bits)) << blockShift), x1);
+        carry = filled >> 63;
+        prev = m, m = next;
+    }
+    if (carry) to[ends++] = std::min(x0 + ((wFirst + words) << 6 << blockShift), x1);
+    return starts;
+}
+
+}  // namespace
+
 // The first and last marked blocks of a row's marks (first past last when
 // there are none). A row is never wide: a few words to look at.
 std::pair<int, int> Rasterizer::MarkedBlocks(const uint64_t* marks, int words) {
@@ -822,75 +877,73 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
                              bool antialias, SpanSink& sink) {
     const int x0 = clip_.X0;
     float* delta = rowDelta - x0;  // by pixel
-    uint16_t* covers = run_.data() - x0;
-    const int wFirst = firstBlock >> 6, wLast = lastBlock >> 6;
-    const uint64_t lastMask = ~uint64_t{0} >> (63 - (lastBlock & 63));
-    auto raw = [&](int w) -> uint64_t {
-        if (w < wFirst || w > wLast) return 0;
-        return w == wLast ? marks[w] & lastMask : marks[w];
-    };
-    // The marks with gaps of a block or two between marked blocks filled
-    // in: such a gap costs less read as part of a stretch than as a span of
-    // its own (a thin stroke's two sides). Bit i is filled when i-1 and i+1
-    // are marked (a gap of one) or i-1 and i+2, or i-2 and i+1 (of two).
-    auto filled = [&](int w) -> uint64_t {
-        const uint64_t m = raw(w), prev = raw(w - 1), next = raw(w + 1);
-        const uint64_t l1 = m << 1 | prev >> 63, l2 = m << 2 | prev >> 62;
-        const uint64_t r1 = m >> 1 | next << 63, r2 = m >> 2 | next << 62;
-        return m | (l1 & (r1 | r2)) | (l2 & r1);
-    };
+    const int wFirst = firstBlock >> 6;
+    int32_t* from = stretchFrom_.data();
+    int32_t* to = stretchTo_.data();
+    const int n = FindStretches(marks, wFirst, (lastBlock >> 6) - wFirst + 1, ~uint64_t{0} >> (63 - (lastBlock & 63)),
+                                x0, clip_.X1, kBlockShift, from, to);
     const CoverReader readCovers = rule == FillRule::NonZero
                                        ? (antialias ? CoverReaderFor<FillRule::NonZero, true>()
                                                     : CoverReaderFor<FillRule::NonZero, false>())
                                        : (antialias ? CoverReaderFor<FillRule::EvenOdd, true>()
                                                     : CoverReaderFor<FillRule::EvenOdd, false>());
-    // The next stretch's first block from block `from` on (in word w,
-    // whose filled bits are `word`), or -1 after the last.
-    int w = wFirst;
-    uint64_t word = filled(w);
-    auto nextStart = [&](int from) {
-        if (from >> 6 != w) {
-            w = from >> 6;
-            if (w > wLast) return -1;
-            word = filled(w);
-        }
-        uint64_t rest = word & (~uint64_t{0} << (from & 63));
-        while (!rest) {
-            if (++w > wLast) return -1;
-            rest = word = filled(w);
-        }
-        return (w << 6) + std::countr_zero(rest);
-    };
-    // A sink that takes an opaque colour straight into its pixels is spared
-    // the covers: each stretch is read and mixed in one go.
-    uint32_t color = 0;
-    uint32_t* const mixRow = antialias && blend::CanMixChanges() ? sink.MixRow(y, 1, color) : nullptr;
+    uint16_t* covers = run_.data() - x0;
+    float* accAfter = stretchAcc_.data();
     float acc = 0;
-    for (int b = nextStart(firstBlock); b >= 0;) {
-        // Where the stretch ends: the first unfilled block after it (past
-        // the last word all are).
-        uint64_t gap = ~word & (~uint64_t{0} << (b & 63));
-        while (!gap) gap = ++w > wLast ? ~uint64_t{0} : ~(word = filled(w));
-        const int e = (w << 6) + std::countr_zero(gap);
-        const int from = x0 + (b << kBlockShift), to = std::min(x0 + (e << kBlockShift), clip_.X1);
+    for (int k = 0; k < n; ++k) {
         // Empty pixels at the ends blend to nothing: cheaper to pass them on
         // than to look for them.
-        if (mixRow) {
-            acc = blend::MixChanges(mixRow + from, color, delta + from, to - from, acc, rule == FillRule::EvenOdd);
-        } else {
-            acc = readCovers(delta, covers, from, to, acc);
-            sink.Run(y, from, 1, covers + from, to - from);
-        }
-        // The coverage found here holds up to the next stretch; after the
-        // row's last one it runs on to the clip's right side, since the
-        // lines closing the area lie beyond it.
-        b = e > lastBlock ? -1 : nextStart(e);
-        const int next = b >= 0 ? x0 + (b << kBlockShift) : clip_.X1;
-        if (next > to)
-            if (const uint32_t cover = CoverOf(acc, rule, antialias)) {
+        acc = readCovers(delta, covers, from[k], to[k], acc);
+        sink.Run(y, from[k], 1, covers + from[k], to[k] - from[k]);
+        accAfter[k] = acc;
+    }
+    HeldSpans(y, n, rule, antialias, sink);
+}
+
+// The coverage found in a row's stretch holds up to the next one; after the
+// row's last it runs on to the clip's right side, since the lines closing
+// the area lie beyond it.
+void Rasterizer::HeldSpans(int y, int n, FillRule rule, bool antialias, SpanSink& sink) {
+    const int32_t* from = stretchFrom_.data();
+    const int32_t* to = stretchTo_.data();
+    const float* accAfter = stretchAcc_.data();
+    for (int k = 0; k < n; ++k) {
+        const int next = k + 1 < n ? from[k + 1] : clip_.X1;
+        if (next > to[k])
+            if (const uint32_t cover = CoverOf(accAfter[k], rule, antialias)) {
                 const StyleCoverage one{1, cover};
-                sink.Span(y, to, next, &one, 1);
+                sink.Span(y, to[k], next, &one, 1);
             }
+    }
+}
+
+// Rows top..bottom-1 of the clip, all in the plane, for a sink that takes
+// an opaque colour straight into its pixels: each row's stretches are read
+// and mixed in one go, without covers in between, and with no more than
+// that to do for a row.
+void Rasterizer::SweepMixedRows(int top, int bottom, FillRule rule, uint32_t* pixels, size_t pixelStride,
+                                uint32_t color, SpanSink& sink) {
+    const int x0 = clip_.X0, width = clip_.X1 - x0;
+    const int lastInside = (width - 1) >> kBlockShift;  // marks past it are the spare changes'
+    const int words = (lastInside >> 6) + 1;
+    const uint64_t lastMask = ~uint64_t{0} >> (63 - (lastInside & 63));
+    int32_t* from = stretchFrom_.data();
+    int32_t* to = stretchTo_.data();
+    float* accAfter = stretchAcc_.data();
+    const bool evenOdd = rule == FillRule::EvenOdd;
+    for (int r = top; r < bottom; ++r) {
+        if (plane_) PrefetchAhead(r, bottom, sink);
+        const size_t row = static_cast<size_t>(r - planeTop_);
+        uint64_t* marks = planeMarks_.data() + row * markStride_;
+        float* delta = planeDelta_.data() + row * stride_;
+        if (const int n = FindStretches(marks, 0, words, lastMask, x0, clip_.X1, kBlockShift, from, to)) {
+            const int y = r + clip_.Y0;
+            blend::MixStretches(pixels + static_cast<size_t>(y) * pixelStride, color, delta - x0, from, to, n,
+                                accAfter, evenOdd);
+            HeldSpans(y, n, rule, true, sink);
+        }
+        std::fill_n(delta + width, kSpare, 0.0f);
+        std::fill_n(marks, markStride_, uint64_t{0});
     }
 }
 

@@ -33,10 +33,11 @@ public:
     // Row y will soon be written around pixels x0 and x1: a hint that lets
     // the sink fetch that memory while earlier rows are still being swept.
     virtual void Prefetch(int y, int x0, int x1) {}
-    // Where runs of `style` on row y need no covers: an opaque colour (given
-    // back in `color`) mixed straight into the row's pixels, which this
-    // returns (indexed by x). Null when the sink must see each run's covers.
-    virtual uint32_t* MixRow(int y, uint32_t style, uint32_t& color) { return nullptr; }
+    // Where runs of `style` need no covers: an opaque colour (given back in
+    // `color`) mixed straight into the pixels, which this returns (row y at
+    // y * stride, indexed by x). Null when the sink must see each run's
+    // covers.
+    virtual uint32_t* MixRows(uint32_t style, uint32_t& color, size_t& stride) { return nullptr; }
     // Pixels x0..x0+n-1 of row y, one style, each pixel with its own cover
     // (the anti-aliased rim along an edge).
     virtual void Run(int y, int x0, uint32_t style, const uint16_t* covers, int n) {
@@ -149,6 +150,10 @@ private:
     void ClearEdges();
     void SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                      bool antialias, SpanSink& sink);
+    void HeldSpans(int y, int stretches, FillRule rule, bool antialias, SpanSink& sink);
+    void SweepMixedRows(int top, int bottom, FillRule rule, uint32_t* pixels, size_t pixelStride, uint32_t color,
+                        SpanSink& sink);
+    void PrefetchAhead(int r, int bottom, SpanSink& sink);
     static constexpr int kBlockShift = 3;  // the plane marks blocks of eight pixels
     // Changes a row keeps past the clip's right side: a line's last pixel
     // may pass its changes on beyond it, and a shallow line's middle is
@@ -165,6 +170,10 @@ private:
     std::vector<uint8_t> isActive_;
     std::vector<StyleCoverage> covers_, pixelCovers_;
     std::vector<uint16_t> run_;  // a row's covers on their way out as runs
+    // A one-style row's stretches of marked blocks: first pixels, the pixels
+    // past them, and the running sum after each.
+    std::vector<int32_t> stretchFrom_, stretchTo_;
+    std::vector<float> stretchAcc_;
     // A pass of one style (a stroke, a one-colour shape) keeps no cells: its
     // lines add their changes straight into a plane of the clip's pixels and
     // mark the blocks of pixels they touch, a bit each, and the sweep reads

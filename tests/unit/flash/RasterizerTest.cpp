@@ -260,15 +260,16 @@ public:
     void Run(int y, int x0, uint32_t, const uint16_t* covers, int n) override {
         for (int i = 0; i < n; ++i) Paint(x0 + i, y, covers[i]);
     }
-    uint32_t* MixRow(int y, uint32_t, uint32_t& color) override {
+    uint32_t* MixRows(uint32_t, uint32_t& color, size_t& stride) override {
         if (!straight_) return nullptr;
-        ++RowsMixed;
+        ++PassesMixed;
         color = kWhite;
-        return Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(Width);
+        stride = static_cast<size_t>(Width);
+        return Pixels.data();
     }
     int Width;
     std::vector<uint32_t> Pixels;
-    int RowsMixed = 0;
+    int PassesMixed = 0;
 
 private:
     static constexpr uint32_t kWhite = 0xFFFFFFFFu;
@@ -308,7 +309,7 @@ TEST(Rasterizer, ColourMixedStraightInGivesWhatTheCoversGive) {
                 r.Sweep(rule, true, *canvas);
             }
             if (blend::CanMixChanges()) {
-                EXPECT_GT(straight.RowsMixed, 0);
+                EXPECT_GT(straight.PassesMixed, 0);
             }
             int partial = 0;
             for (size_t i = 0; i < byCovers.Pixels.size(); ++i) {
