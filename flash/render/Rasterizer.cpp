@@ -36,6 +36,7 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
     firstRow_ = INT32_MAX, lastRow_ = -1;
     plane_ = banded_ = false;
     planeTop_ = 0;
+    blockShift_ = kFineBlockShift;
     if (clip_.Empty()) return;
     const size_t width = static_cast<size_t>(clip_.X1 - clip_.X0), rows = static_cast<size_t>(clip_.Y1 - clip_.Y0);
     if (run_.size() < width) run_.resize(width);
@@ -44,7 +45,7 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
         // there, a shallow line's middle goes four at a time), with marks for
         // their blocks too.
         stride_ = width + kSpare;
-        markStride_ = ((width + kSpare) >> kBlockShift) / 64 + 1;
+        markStride_ = ((width + kSpare) >> kFineBlockShift) / 64 + 1;
         plane_ = width * rows <= kMaxPlanePixels;
         banded_ = !plane_;
         if (banded_) {
@@ -381,7 +382,7 @@ inline float MaxOf(float a, float b) {
     const float d1 = d * MinOf((1.0f - fa) * invWidth, 1.0f), d2 = d - d1;
     const float mid = 0.5f * (fa + end);
     AddSteep(rowDelta, marks, std::min(ia, clip_.X1) - clip_.X0, d1 * (1.0f - mid),
-             d1 * mid + d2 * (1.0f - 0.5f * past), d2 * 0.5f * past, kBlockShift);
+             d1 * mid + d2 * (1.0f - 0.5f * past), d2 * 0.5f * past, blockShift_);
 }
 
 // A whole row of a line that moves more than a pixel across it: the
@@ -396,7 +397,7 @@ inline float MaxOf(float a, float b) {
     ib += static_cast<float>(ib) < xb;  // the ceiling
     if (ib < ia + 2) {  // cut by the clip to within a pixel
         const float mid = 0.5f * (xa + xb) - static_cast<float>(ia);
-        AddChange(rowDelta, marks, std::min(ia, clip_.X1) - clip_.X0, d * (1.0f - mid), d * mid, kBlockShift);
+        AddChange(rowDelta, marks, std::min(ia, clip_.X1) - clip_.X0, d * (1.0f - mid), d * mid, blockShift_);
         return;
     }
     const float s = invWidth;
@@ -408,7 +409,7 @@ inline float MaxOf(float a, float b) {
     const float a2 = a1 + static_cast<float>(ib - ia - 3) * s;
     const float step = d * s;
     AddShallow(rowDelta, marks, ia - clip_.X0, ib - ia - 2, d * a0, d * (a1 - a0), step, d * (1.0f - a2 - am) - step,
-               d * am, kBlockShift);
+               d * am, blockShift_);
 }
 
 #if defined(QB_HAVE_AVX2)
@@ -557,7 +558,7 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
             const size_t r = static_cast<size_t>(from - planeTop_);
             LineRowsAvx2({e.XFirst, e.XSecond, e.XEnd, e.Dxdy, e.InvWidth, e.Dir, e.FirstDy, e.LastDy, rows},
                          from - e.RowFirst, end - from, planeDelta_.data() + r * stride_,
-                         stride_, planeMarks_.data() + r * markStride_, markStride_, clip_.X0, clip_.X1, kBlockShift);
+                         stride_, planeMarks_.data() + r * markStride_, markStride_, clip_.X0, clip_.X1, blockShift_);
         }
         return;
     }
@@ -609,6 +610,14 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
 // the band into the plane, the band is swept, and the lines that end in it
 // leave.
 void Rasterizer::SweepBands(FillRule rule, bool antialias, SpanSink& sink) {
+    // A sink that mixes a colour straight in reads a whole stretch at once,
+    // sixteen pixels at a time: coarser marks give it fewer, longer
+    // stretches. One that takes covers pays for each pixel passed on, and
+    // gets the finer ones. The lines are drawn into the plane only now, so
+    // the marks can still be either.
+    uint32_t color = 0;
+    size_t pixelStride = 0;
+    if (antialias && blend::CanMixChanges() && sink.MixRows(1, color, pixelStride)) blockShift_ = kCoarseBlockShift;
     crossing_.clear();
     for (int band = firstRow_ / bandRows_; band <= lastRow_ / bandRows_; ++band) {
         const int top = band * bandRows_, bottom = std::min(top + bandRows_, lastRow_ + 1);
@@ -683,8 +692,8 @@ void Rasterizer::PrefetchAhead(int r, int bottom, SpanSink& sink) {
     const auto [first, last] = MarkedBlocks(planeMarks_.data() + static_cast<size_t>(ahead - planeTop_) * markStride_,
                                             static_cast<int>(markStride_));
     if (first <= last)
-        sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (first << kBlockShift),
-                      std::min(clip_.X1 - 1, clip_.X0 + (last << kBlockShift)));
+        sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (first << blockShift_),
+                      std::min(clip_.X1 - 1, clip_.X0 + (last << blockShift_)));
 }
 
 namespace {
@@ -860,7 +869,7 @@ void Rasterizer::SweepRowOfPlane(int y, float* delta, uint64_t* marks, int first
                                  bool antialias, SpanSink& sink) {
     if (first > last) return;
     const int width = clip_.X1 - clip_.X0;
-    const int inside = std::min(last, (width - 1) >> kBlockShift);
+    const int inside = std::min(last, (width - 1) >> blockShift_);
     if (first <= inside) SweepMarked(y, delta, marks, first, inside, rule, antialias, sink);
     std::fill_n(delta + width, kSpare, 0.0f);
     for (int w = first >> 6; w <= last >> 6; ++w) marks[w] = 0;
@@ -881,7 +890,7 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
     int32_t* from = stretchFrom_.data();
     int32_t* to = stretchTo_.data();
     const int n = FindStretches(marks, wFirst, (lastBlock >> 6) - wFirst + 1, ~uint64_t{0} >> (63 - (lastBlock & 63)),
-                                x0, clip_.X1, kBlockShift, from, to);
+                                x0, clip_.X1, blockShift_, from, to);
     const CoverReader readCovers = rule == FillRule::NonZero
                                        ? (antialias ? CoverReaderFor<FillRule::NonZero, true>()
                                                     : CoverReaderFor<FillRule::NonZero, false>())
@@ -924,7 +933,7 @@ void Rasterizer::HeldSpans(int y, int n, FillRule rule, bool antialias, SpanSink
 void Rasterizer::SweepMixedRows(int top, int bottom, FillRule rule, uint32_t* pixels, size_t pixelStride,
                                 uint32_t color, SpanSink& sink) {
     const int x0 = clip_.X0, width = clip_.X1 - x0;
-    const int lastInside = (width - 1) >> kBlockShift;  // marks past it are the spare changes'
+    const int lastInside = (width - 1) >> blockShift_;  // marks past it are the spare changes'
     const int words = (lastInside >> 6) + 1;
     const uint64_t lastMask = ~uint64_t{0} >> (63 - (lastInside & 63));
     int32_t* from = stretchFrom_.data();
@@ -936,7 +945,7 @@ void Rasterizer::SweepMixedRows(int top, int bottom, FillRule rule, uint32_t* pi
         const size_t row = static_cast<size_t>(r - planeTop_);
         uint64_t* marks = planeMarks_.data() + row * markStride_;
         float* delta = planeDelta_.data() + row * stride_;
-        if (const int n = FindStretches(marks, 0, words, lastMask, x0, clip_.X1, kBlockShift, from, to)) {
+        if (const int n = FindStretches(marks, 0, words, lastMask, x0, clip_.X1, blockShift_, from, to)) {
             const int y = r + clip_.Y0;
             blend::MixStretches(pixels + static_cast<size_t>(y) * pixelStride, color, delta - x0, from, to, n,
                                 accAfter, evenOdd);

@@ -154,7 +154,10 @@ private:
     void SweepMixedRows(int top, int bottom, FillRule rule, uint32_t* pixels, size_t pixelStride, uint32_t color,
                         SpanSink& sink);
     void PrefetchAhead(int r, int bottom, SpanSink& sink);
-    static constexpr int kBlockShift = 3;  // the plane marks blocks of eight pixels
+    // The plane marks blocks of eight pixels, or of sixteen in a pass swept
+    // by bands into a sink that mixes straight in.
+    static constexpr int kFineBlockShift = 3, kCoarseBlockShift = 4;
+    int blockShift_ = kFineBlockShift;
     // Changes a row keeps past the clip's right side: a line's last pixel
     // may pass its changes on beyond it, and a shallow line's middle is
     // written four at a time.
