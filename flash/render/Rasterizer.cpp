@@ -609,15 +609,13 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
 // lines starting in the band join those crossing it, each draws its rows in
 // the band into the plane, the band is swept, and the lines that end in it
 // leave.
-void Rasterizer::SweepBands(FillRule rule, bool antialias, SpanSink& sink) {
+void Rasterizer::SweepBands(FillRule rule, bool antialias, const MixTarget& mix, SpanSink& sink) {
     // A sink that mixes a colour straight in reads a whole stretch at once,
     // sixteen pixels at a time: coarser marks give it fewer, longer
     // stretches. One that takes covers pays for each pixel passed on, and
     // gets the finer ones. The lines are drawn into the plane only now, so
     // the marks can still be either.
-    uint32_t color = 0;
-    size_t pixelStride = 0;
-    if (antialias && blend::CanMixChanges() && sink.MixRows(1, color, pixelStride)) blockShift_ = kCoarseBlockShift;
+    if (mix.Pixels) blockShift_ = kCoarseBlockShift;
     crossing_.clear();
     for (int band = firstRow_ / bandRows_; band <= lastRow_ / bandRows_; ++band) {
         const int top = band * bandRows_, bottom = std::min(top + bandRows_, lastRow_ + 1);
@@ -636,19 +634,24 @@ void Rasterizer::SweepBands(FillRule rule, bool antialias, SpanSink& sink) {
                 ++k;
             }
         }
-        SweepPlaneRows(std::max(top, firstRow_), bottom, rule, antialias, sink);
+        SweepPlaneRows(std::max(top, firstRow_), bottom, rule, antialias, mix, sink);
     }
     edges_.clear();
 }
 
 void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     if (cellCount_ == 0 || clip_.Empty()) return;
+    // A one-style pass asks its sink once whether it mixes an opaque colour
+    // straight in.
+    MixTarget mix;
+    if ((banded_ || plane_) && antialias && blend::CanMixChanges())
+        mix.Pixels = sink.MixRows(1, mix.Color, mix.Stride);
     if (banded_) {
-        SweepBands(rule, antialias, sink);
+        SweepBands(rule, antialias, mix, sink);
         return;
     }
     if (plane_) {
-        SweepPlaneRows(firstRow_, lastRow_ + 1, rule, antialias, sink);
+        SweepPlaneRows(firstRow_, lastRow_ + 1, rule, antialias, mix, sink);
         planeDirty_ = false;
         return;
     }
@@ -664,14 +667,12 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
 }
 
 // Rows top..bottom-1 of the clip, all in the plane.
-void Rasterizer::SweepPlaneRows(int top, int bottom, FillRule rule, bool antialias, SpanSink& sink) {
-    uint32_t color = 0;
-    size_t pixelStride = 0;
-    if (antialias && blend::CanMixChanges())
-        if (uint32_t* pixels = sink.MixRows(1, color, pixelStride)) {
-            SweepMixedRows(top, bottom, rule, pixels, pixelStride, color, sink);
-            return;
-        }
+void Rasterizer::SweepPlaneRows(int top, int bottom, FillRule rule, bool antialias, const MixTarget& mix,
+                                SpanSink& sink) {
+    if (mix.Pixels) {
+        SweepMixedRows(top, bottom, rule, mix, sink);
+        return;
+    }
     const int words = static_cast<int>(markStride_);
     for (int r = top; r < bottom; ++r) {
         if (plane_) PrefetchAhead(r, bottom, sink);
@@ -930,8 +931,7 @@ void Rasterizer::HeldSpans(int y, int n, FillRule rule, bool antialias, SpanSink
 // an opaque colour straight into its pixels: each row's stretches are read
 // and mixed in one go, without covers in between, and with no more than
 // that to do for a row.
-void Rasterizer::SweepMixedRows(int top, int bottom, FillRule rule, uint32_t* pixels, size_t pixelStride,
-                                uint32_t color, SpanSink& sink) {
+void Rasterizer::SweepMixedRows(int top, int bottom, FillRule rule, const MixTarget& mix, SpanSink& sink) {
     const int x0 = clip_.X0, width = clip_.X1 - x0;
     const int lastInside = (width - 1) >> blockShift_;  // marks past it are the spare changes'
     const int words = (lastInside >> 6) + 1;
@@ -947,7 +947,7 @@ void Rasterizer::SweepMixedRows(int top, int bottom, FillRule rule, uint32_t* pi
         float* delta = planeDelta_.data() + row * stride_;
         if (const int n = FindStretches(marks, 0, words, lastMask, x0, clip_.X1, blockShift_, from, to)) {
             const int y = r + clip_.Y0;
-            blend::MixStretches(pixels + static_cast<size_t>(y) * pixelStride, color, delta - x0, from, to, n,
+            blend::MixStretches(mix.Pixels + static_cast<size_t>(y) * mix.Stride, mix.Color, delta - x0, from, to, n,
                                 accAfter, evenOdd);
             HeldSpans(y, n, rule, true, sink);
         }

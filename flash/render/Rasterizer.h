@@ -137,22 +137,28 @@ private:
     }
     void ClearPlane();
     void SweepRow(int y, CellRow& row, FillRule rule, bool antialias, SpanSink& sink);
-    void SweepPlaneRows(int top, int bottom, FillRule rule, bool antialias, SpanSink& sink);
+    // Where a sink takes an opaque colour straight into its pixels (row y
+    // at Pixels + y * Stride); no pixels when it must see the covers.
+    struct MixTarget {
+        uint32_t* Pixels = nullptr;
+        size_t Stride = 0;
+        uint32_t Color = 0;
+    };
+    void SweepPlaneRows(int top, int bottom, FillRule rule, bool antialias, const MixTarget& mix, SpanSink& sink);
     static std::pair<int, int> MarkedBlocks(const uint64_t* marks, int words);
     void SweepRowOfPlane(int y, float* delta, uint64_t* marks, int first, int last, FillRule rule, bool antialias,
                          SpanSink& sink);
     void AddEdge(float x0, float y0, float x1, float y1, uint32_t styleLeft);
     struct Edge;
     void EdgeRows(const Edge& e, int from, int to);
-    void SweepBands(FillRule rule, bool antialias, SpanSink& sink);
+    void SweepBands(FillRule rule, bool antialias, const MixTarget& mix, SpanSink& sink);
     void SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
     void ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
     void ClearEdges();
     void SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                      bool antialias, SpanSink& sink);
     void HeldSpans(int y, int stretches, FillRule rule, bool antialias, SpanSink& sink);
-    void SweepMixedRows(int top, int bottom, FillRule rule, uint32_t* pixels, size_t pixelStride, uint32_t color,
-                        SpanSink& sink);
+    void SweepMixedRows(int top, int bottom, FillRule rule, const MixTarget& mix, SpanSink& sink);
     void PrefetchAhead(int r, int bottom, SpanSink& sink);
     // The plane marks blocks of eight pixels, or of sixteen in a pass swept
     // by bands into a sink that mixes straight in.
