@@ -7,6 +7,8 @@
 //   qbhost mail SUBJECT SETUP
 //                   zips SETUP beside itself and hands the archive to the
 //                   mail client, as the package builder's send command does.
+//   qbhost crash    ends in an access violation nothing handles, for the
+//                   harness to show it sees a crash.
 #include "builder/PackageMail.h"
 #include "platform/SimpleMapi.h"
 
@@ -112,5 +114,9 @@ int Mail(const char* subject, const char* setup) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "tone") == 0) return PlayTone();
     if (argc > 3 && std::strcmp(argv[1], "mail") == 0) return Mail(argv[2], argv[3]);
+    if (argc > 1 && std::strcmp(argv[1], "crash") == 0) {
+        volatile int* nowhere = nullptr;
+        return *nowhere;
+    }
     return RunWindow();
 }

@@ -20,6 +20,9 @@ E2E_TOOLS = os.path.join(WIN_TREE, "e2e-tools")
 WORK = os.environ.get("QB_E2E_WORK") or os.path.join(ROOT, "build", "e2e")
 
 DEADLINE = 60  # seconds; generous, only ever reached when something is wrong
+# What a crash leaves on standard error: wine's report of an exception
+# nothing handled, and the C++ runtime's of one that ended the program.
+CRASH_SIGNS = ("Unhandled exception", "wine: Unhandled", "terminate called")
 
 
 class Deadline(Exception):
@@ -154,6 +157,19 @@ class Desktop:
                 tail = f.read().decode(errors="replace").splitlines()[-lines:]
             report.append(f"{os.path.basename(log)}: {state}" + "".join("\n      " + t for t in tail))
         return report
+
+    def crashed_programs(self):
+        """The logs of the programs the current test started (or their
+        children, which share their standard error) that wine or the C++
+        runtime reports as crashed. Such a program may still end with code
+        0, so its code alone does not tell."""
+        crashed = []
+        for _, log in self.logs:
+            with open(log, "rb") as f:
+                text = f.read().decode(errors="replace")
+            if any(sign in text for sign in CRASH_SIGNS):
+                crashed.append(os.path.basename(log))
+        return crashed
 
     def run(self, exe, *args, cwd=None, timeout=DEADLINE):
         p = self.start(exe, *args, cwd=cwd)
