@@ -217,7 +217,8 @@ QB_AVX2 int BlendStretch4(const Sampler& s, int64_t x, int64_t y, int64_t du, in
 }
 #endif
 
-void Run(const Sampler& s, bool smooth, int64_t u, int64_t v, int64_t du, int64_t dv, int n, uint32_t* out) {
+void Run(const Sampler& s, bool smooth, int64_t u, int64_t v, int64_t du, int64_t dv, int n, uint32_t* out,
+         blend::Path path) {
     const bool aligned = du == int64_t{1} << 32 && dv == 0;
     if (aligned && (!smooth || ((u | v) & 0xFFFFFFFF) == 0)) {
         CopyRow(s, static_cast<int>(u >> 32), static_cast<int>(v >> 32), n, out);
@@ -242,7 +243,8 @@ void Run(const Sampler& s, bool smooth, int64_t u, int64_t v, int64_t du, int64_
     for (int i = 0; i < from; ++i) one(i);
     int i = from;
 #if defined(QB_BITMAP_AVX2)
-    if (to - from >= 4 && HasAvx2()) i += BlendStretch4(s, u + du * from, v + dv * from, du, dv, to - from, out + from);
+    if (to - from >= 4 && path >= blend::Path::Avx2)
+        i += BlendStretch4(s, u + du * from, v + dv * from, du, dv, to - from, out + from);
 #endif
     if (to - i >= 2) {
         int64_t x = u + du * i, y = v + dv * i;
@@ -265,7 +267,8 @@ void Run(const Sampler& s, bool smooth, int64_t u, int64_t v, int64_t du, int64_
 }  // namespace
 
 void FillBitmapSpan(const Image& img, bool repeat, bool smooth, double u, double v, double du, double dv, int n,
-                    uint32_t* out) {
+                    uint32_t* out, blend::Path path) {
+    path = std::min(path, blend::FastestPath());
     const Sampler s(img, repeat);
     if (!std::isfinite(u) || !std::isfinite(v) || !std::isfinite(du) || !std::isfinite(dv)) u = v = du = dv = 0;
     du = std::clamp(du, -kMaxStep, kMaxStep);
@@ -281,7 +284,7 @@ void FillBitmapSpan(const Image& img, bool repeat, bool smooth, double u, double
         }
         cu = std::clamp(cu, -kFar, kFar);
         cv = std::clamp(cv, -kFar, kFar);
-        Run(s, smooth, fixed(cu), fixed(cv), fixed(du), fixed(dv), std::min(kChunk, n - at), out + at);
+        Run(s, smooth, fixed(cu), fixed(cv), fixed(du), fixed(dv), std::min(kChunk, n - at), out + at, path);
     }
 }
 

@@ -118,28 +118,29 @@ QB_AVX2 void Fill8Run(uint32_t* dst, uint32_t color, int n) {
     }
 }
 
-QB_AVX2 inline __m256i Mix8(__m256i c16, __m256i d, __m256i f) {
-    const __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi16(256);
+// An opaque colour mixed into eight pixels by their covers (0..256). Each
+// pixel's even bytes and its odd bytes are mixed as two 16-bit lanes where
+// they lie, so no lane has to move.
+QB_AVX2 inline __m256i Mix8(__m256i c, __m256i d, __m256i f) {
+    const __m256i even = _mm256_set1_epi32(0x00FF00FF);
     f = _mm256_or_si256(f, _mm256_slli_epi32(f, 16));
-    const __m256i fLo = _mm256_unpacklo_epi32(f, f), fHi = _mm256_unpackhi_epi32(f, f);
-    const __m256i lo = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(full, fLo)),
-                         _mm256_mullo_epi16(c16, fLo)), 8);
-    const __m256i hi = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(full, fHi)),
-                         _mm256_mullo_epi16(c16, fHi)), 8);
-    return _mm256_packus_epi16(lo, hi);
+    const __m256i rest = _mm256_sub_epi16(_mm256_set1_epi16(256), f);
+    const __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(d, even), rest),
+                                        _mm256_mullo_epi16(_mm256_and_si256(c, even), f));
+    const __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(d, 8), rest),
+                                        _mm256_mullo_epi16(_mm256_srli_epi16(c, 8), f));
+    return _mm256_or_si256(_mm256_srli_epi16(lo, 8), _mm256_andnot_si256(even, hi));
 }
 
 QB_AVX2 int MixCovers8Run(uint32_t* dst, uint32_t color, const uint16_t* covers, int n) {
-    const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(color)), _mm256_setzero_si256());
+    const __m256i c = _mm256_set1_epi32(static_cast<int>(color));
     const __m256i most = _mm256_set1_epi32(256);
     int i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(covers + i));
         const __m256i f = _mm256_min_epu32(_mm256_cvtepu16_epi32(raw), most);
         const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Mix8(c16, d, f));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Mix8(c, d, f));
     }
     if (const int rest = n - i; rest >= 3) {
         alignas(16) uint16_t tail[8] = {};
@@ -147,7 +148,7 @@ QB_AVX2 int MixCovers8Run(uint32_t* dst, uint32_t color, const uint16_t* covers,
         const __m256i in = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         const __m256i f = _mm256_min_epu32(_mm256_cvtepu16_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(tail))), most);
         const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), in);
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, Mix8(c16, d, f));
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, Mix8(c, d, f));
         i = n;
     }
     return i;
@@ -158,7 +159,7 @@ QB_AVX2 int MixCovers8Run(uint32_t* dst, uint32_t color, const uint16_t* covers,
 // before, and a stretch's last few pixels go in one masked step.
 template <bool EvenOdd>
 QB_AVX2 inline float MixChanges8(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
-    const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(color)), _mm256_setzero_si256());
+    const __m256i c = _mm256_set1_epi32(static_cast<int>(color));
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256 carry = _mm256_set1_ps(acc);
     for (int i = 0; i < n; i += 8) {
@@ -169,7 +170,7 @@ QB_AVX2 inline float MixChanges8(uint32_t* dst, uint32_t color, float* delta, in
         carry = _mm256_permutevar8x32_ps(sum, _mm256_set1_epi32(7));
         const __m256i f = sums::Cover8(sums::Coverage8<EvenOdd>(sum));
         const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), in);
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, Mix8(c16, d, f));
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), in, Mix8(c, d, f));
     }
     return _mm256_cvtss_f32(carry);
 }
@@ -250,27 +251,25 @@ QB_AVX512BW int OverCovers16Run(uint32_t* dst, const uint32_t* src, uint32_t col
     return i;
 }
 
-QB_AVX512BW inline __m512i Mix16(__m512i c16, __m512i d, __m512i f) {
-    const __m512i zero = _mm512_setzero_si512(), full = _mm512_set1_epi16(256);
+QB_AVX512BW inline __m512i Mix16(__m512i c, __m512i d, __m512i f) {
+    const __m512i even = _mm512_set1_epi32(0x00FF00FF);
     f = _mm512_or_si512(f, _mm512_slli_epi32(f, 16));
-    const __m512i fLo = _mm512_unpacklo_epi32(f, f), fHi = _mm512_unpackhi_epi32(f, f);
-    const __m512i lo = _mm512_srli_epi16(
-        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpacklo_epi8(d, zero), _mm512_sub_epi16(full, fLo)),
-                         _mm512_mullo_epi16(c16, fLo)), 8);
-    const __m512i hi = _mm512_srli_epi16(
-        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpackhi_epi8(d, zero), _mm512_sub_epi16(full, fHi)),
-                         _mm512_mullo_epi16(c16, fHi)), 8);
-    return _mm512_packus_epi16(lo, hi);
+    const __m512i rest = _mm512_sub_epi16(_mm512_set1_epi16(256), f);
+    const __m512i lo = _mm512_add_epi16(_mm512_mullo_epi16(_mm512_and_si512(d, even), rest),
+                                        _mm512_mullo_epi16(_mm512_and_si512(c, even), f));
+    const __m512i hi = _mm512_add_epi16(_mm512_mullo_epi16(_mm512_srli_epi16(d, 8), rest),
+                                        _mm512_mullo_epi16(_mm512_srli_epi16(c, 8), f));
+    return _mm512_or_si512(_mm512_srli_epi16(lo, 8), _mm512_andnot_si512(even, hi));
 }
 
 QB_AVX512BW int MixCovers16Run(uint32_t* dst, uint32_t color, const uint16_t* covers, int n) {
-    const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(static_cast<int>(color)), _mm512_setzero_si512());
+    const __m512i c = _mm512_set1_epi32(static_cast<int>(color));
     const __m512i most = _mm512_set1_epi32(256);
     int i = 0;
     for (; i + 16 <= n; i += 16) {
         const __m256i raw = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(covers + i));
         const __m512i f = _mm512_min_epu32(_mm512_cvtepu16_epi32(raw), most);
-        _mm512_storeu_si512(dst + i, Mix16(c16, _mm512_loadu_si512(dst + i), f));
+        _mm512_storeu_si512(dst + i, Mix16(c, _mm512_loadu_si512(dst + i), f));
     }
     return i;
 }
@@ -279,7 +278,7 @@ QB_AVX512BW int MixCovers16Run(uint32_t* dst, uint32_t color, const uint16_t* co
 // before, and a stretch's last few pixels go in one masked step.
 template <bool EvenOdd>
 QB_AVX512BW inline float MixChanges16(uint32_t* dst, uint32_t color, float* delta, int n, float acc) {
-    const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(static_cast<int>(color)), _mm512_setzero_si512());
+    const __m512i c = _mm512_set1_epi32(static_cast<int>(color));
     const __m512i lastLane = _mm512_set1_epi32(15);
     __m512 carry = _mm512_set1_ps(acc);
     for (int i = 0; i < n; i += 16) {
@@ -300,7 +299,7 @@ QB_AVX512BW inline float MixChanges16(uint32_t* dst, uint32_t color, float* delt
         const __m512 sum = _mm512_add_ps(sums::Prefix16(v), carry);
         carry = _mm512_permutexvar_ps(lastLane, sum);
         const __m512i f = sums::Cover16(sums::Coverage16<EvenOdd>(sum));
-        const __m512i out = Mix16(c16, d, f);
+        const __m512i out = Mix16(c, d, f);
         if (whole) _mm512_storeu_si512(dst + i, out);
         else _mm512_mask_storeu_epi32(dst + i, in, out);
     }
@@ -324,13 +323,13 @@ QB_AVX512_CODE_END
 #endif
 
 // An opaque colour by per-pixel covers: mixed in, not scaled and laid over.
-void MixCovers(uint32_t* dst, uint32_t color, const uint16_t* covers, int n) {
+void MixCovers(uint32_t* dst, uint32_t color, const uint16_t* covers, int n, Path path) {
     int i = 0;
 #if defined(QB_HAVE_AVX512BW)
-    if (n >= 16 && HasAvx512Bw()) i = MixCovers16Run(dst, color, covers, n);
+    if (n >= 16 && path >= Path::Avx512) i = MixCovers16Run(dst, color, covers, n);
 #endif
 #if defined(QB_BLEND_AVX2)
-    if (n - i >= 3 && HasAvx2()) i += MixCovers8Run(dst + i, color, covers + i, n - i);
+    if (n - i >= 3 && path >= Path::Avx2) i += MixCovers8Run(dst + i, color, covers + i, n - i);
 #endif
 #if defined(__SSE2__)
     const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(color)), _mm_setzero_si128());
@@ -356,38 +355,37 @@ QB_AVX2 void MixStretches8(uint32_t* row, uint32_t color, float* delta, const in
 }  // namespace
 #endif
 
-bool CanMixChanges() {
-#if defined(QB_BLEND_AVX2)
-    return HasAvx2();
-#else
-    return false;
-#endif
+Path FastestPath() {
+    static const Path fastest = HasAvx512Bw() ? Path::Avx512 : HasAvx2() ? Path::Avx2 : Path::Narrow;
+    return fastest;
 }
 
 void MixStretches(uint32_t* row, uint32_t color, float* delta, const int32_t* from, const int32_t* to, int n,
-                  float* accAfter, bool evenOdd) {
+                  float* accAfter, bool evenOdd, Path path) {
+    path = std::min(path, FastestPath());
 #if defined(QB_HAVE_AVX512BW)
-    if (HasAvx512Bw()) {
+    if (path >= Path::Avx512) {
         if (evenOdd) MixStretches16<true>(row, color, delta, from, to, n, accAfter);
         else MixStretches16<false>(row, color, delta, from, to, n, accAfter);
         return;
     }
 #endif
 #if defined(QB_BLEND_AVX2)
-    if (HasAvx2()) {
+    if (path >= Path::Avx2) {
         if (evenOdd) MixStretches8<true>(row, color, delta, from, to, n, accAfter);
         else MixStretches8<false>(row, color, delta, from, to, n, accAfter);
     }
 #endif
 }
 
-void Over(uint32_t* dst, const uint32_t* src, int n) {
+void Over(uint32_t* dst, const uint32_t* src, int n, Path path) {
+    path = std::min(path, FastestPath());
     int i = 0;
 #if defined(QB_HAVE_AVX512BW)
-    if (n >= 16 && HasAvx512Bw()) i = Over16Run(dst, src, n);
+    if (n >= 16 && path >= Path::Avx512) i = Over16Run(dst, src, n);
 #endif
 #if defined(QB_BLEND_AVX2)
-    if (n - i >= 8 && HasAvx2()) i += Over8Run(dst + i, src + i, n - i);
+    if (n - i >= 8 && path >= Path::Avx2) i += Over8Run(dst + i, src + i, n - i);
 #endif
 #if defined(__SSE2__)
     for (; i + 4 <= n; i += 4) Store(dst + i, Over4(Load(src + i), Load(dst + i)));
@@ -404,13 +402,14 @@ void OverScaled(uint32_t* dst, const uint32_t* src, uint32_t cover, int n) {
     for (; i < n; ++i) dst[i] = pixel::Over(pixel::Scale(src[i], cover), dst[i]);
 }
 
-void OverColor(uint32_t* dst, uint32_t color, int n) {
+void OverColor(uint32_t* dst, uint32_t color, int n, Path path) {
+    path = std::min(path, FastestPath());
     int i = 0;
 #if defined(QB_HAVE_AVX512BW)
-    if (n >= 16 && HasAvx512Bw()) i = OverColor16Run(dst, color, n);
+    if (n >= 16 && path >= Path::Avx512) i = OverColor16Run(dst, color, n);
 #endif
 #if defined(QB_BLEND_AVX2)
-    if (n - i >= 8 && HasAvx2()) i += OverColor8Run(dst + i, color, n - i);
+    if (n - i >= 8 && path >= Path::Avx2) i += OverColor8Run(dst + i, color, n - i);
 #endif
 #if defined(__SSE2__)
     const __m128i c = _mm_set1_epi32(static_cast<int>(color));
@@ -419,11 +418,12 @@ void OverColor(uint32_t* dst, uint32_t color, int n) {
     for (; i < n; ++i) dst[i] = pixel::Over(color, dst[i]);
 }
 
-void Fill(uint32_t* dst, uint32_t color, int n) {
+void Fill(uint32_t* dst, uint32_t color, int n, Path path) {
+    path = std::min(path, FastestPath());
     // Written out: at this build's optimisation the library's fill goes a
     // pixel at a time, and whole rows of a frame are filled.
 #if defined(QB_BLEND_AVX2)
-    if (n >= 8 && HasAvx2()) {
+    if (n >= 8 && path >= Path::Avx2) {
         Fill8Run(dst, color, n);
         return;
     }
@@ -436,17 +436,18 @@ void Fill(uint32_t* dst, uint32_t color, int n) {
     for (; i < n; ++i) dst[i] = color;
 }
 
-void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n) {
+void OverCovers(uint32_t* dst, const uint32_t* src, uint32_t color, const uint16_t* covers, int n, Path path) {
+    path = std::min(path, FastestPath());
     if (!src && color >> 24 == 255) {
-        MixCovers(dst, color, covers, n);
+        MixCovers(dst, color, covers, n, path);
         return;
     }
     int i = 0;
 #if defined(QB_HAVE_AVX512BW)
-    if (n >= 16 && HasAvx512Bw()) i = OverCovers16Run(dst, src, color, covers, n);
+    if (n >= 16 && path >= Path::Avx512) i = OverCovers16Run(dst, src, color, covers, n);
 #endif
 #if defined(QB_BLEND_AVX2)
-    if (n - i >= 3 && HasAvx2()) i += OverCovers8Run(dst + i, src ? src + i : nullptr, color, covers + i, n - i);
+    if (n - i >= 3 && path >= Path::Avx2) i += OverCovers8Run(dst + i, src ? src + i : nullptr, color, covers + i, n - i);
 #endif
 #if defined(__SSE2__)
     const __m128i c = _mm_set1_epi32(static_cast<int>(color));

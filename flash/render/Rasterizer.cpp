@@ -551,7 +551,7 @@ QB_AVX2 void LineRowsAvx2(const LineRows& l, int j, int n, float* delta, size_t 
 // without it.
 void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
 #if defined(QB_HAVE_AVX2)
-    if (HasAvx2()) {
+    if (path_ >= blend::Path::Avx2) {
         const int rows = e.RowEnd - e.RowFirst;
         const int end = std::min(to, rows == 1 || e.LastDy > 0 ? e.RowEnd : e.RowEnd - 1);
         if (from < end) {
@@ -644,7 +644,7 @@ void Rasterizer::Sweep(FillRule rule, bool antialias, SpanSink& sink) {
     // A one-style pass asks its sink once whether it mixes an opaque colour
     // straight in.
     MixTarget mix;
-    if ((banded_ || plane_) && antialias && blend::CanMixChanges())
+    if ((banded_ || plane_) && antialias && path_ >= blend::Path::Avx2)
         mix.Pixels = sink.MixRows(1, mix.Color, mix.Stride);
     if (banded_) {
         SweepBands(rule, antialias, mix, sink);
@@ -802,16 +802,12 @@ QB_AVX2 float ReadCovers8(float* delta, uint16_t* covers, int from, int to, floa
 using CoverReader = float (*)(float*, uint16_t*, int, int, float);
 
 template <FillRule Rule, bool Antialias>
-CoverReader CoverReaderFor() {
+CoverReader CoverReaderFor(blend::Path path) {
 #if defined(QB_HAVE_AVX2)
-    if (HasAvx2()) return &ReadCovers8<Rule, Antialias>;
+    if (path >= blend::Path::Avx2) return &ReadCovers8<Rule, Antialias>;
 #endif
     return &ReadCovers<Rule, Antialias>;
 }
-
-}  // namespace
-
-namespace {
 
 // A row's stretches of marked blocks from its mark words (the last masked
 // by lastMask), found all at once: each one's first pixel and the one past
@@ -893,10 +889,10 @@ void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstB
     const int n = FindStretches(marks, wFirst, (lastBlock >> 6) - wFirst + 1, ~uint64_t{0} >> (63 - (lastBlock & 63)),
                                 x0, clip_.X1, blockShift_, from, to);
     const CoverReader readCovers = rule == FillRule::NonZero
-                                       ? (antialias ? CoverReaderFor<FillRule::NonZero, true>()
-                                                    : CoverReaderFor<FillRule::NonZero, false>())
-                                       : (antialias ? CoverReaderFor<FillRule::EvenOdd, true>()
-                                                    : CoverReaderFor<FillRule::EvenOdd, false>());
+                                       ? (antialias ? CoverReaderFor<FillRule::NonZero, true>(path_)
+                                                    : CoverReaderFor<FillRule::NonZero, false>(path_))
+                                       : (antialias ? CoverReaderFor<FillRule::EvenOdd, true>(path_)
+                                                    : CoverReaderFor<FillRule::EvenOdd, false>(path_));
     uint16_t* covers = run_.data() - x0;
     float* accAfter = stretchAcc_.data();
     float acc = 0;
@@ -948,7 +944,7 @@ void Rasterizer::SweepMixedRows(int top, int bottom, FillRule rule, const MixTar
         if (const int n = FindStretches(marks, 0, words, lastMask, x0, clip_.X1, blockShift_, from, to)) {
             const int y = r + clip_.Y0;
             blend::MixStretches(mix.Pixels + static_cast<size_t>(y) * mix.Stride, mix.Color, delta - x0, from, to, n,
-                                accAfter, evenOdd);
+                                accAfter, evenOdd, path_);
             HeldSpans(y, n, rule, true, sink);
         }
         std::fill_n(delta + width, kSpare, 0.0f);

@@ -1,4 +1,6 @@
 #pragma once
+#include "flash/render/Blend.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -61,6 +63,9 @@ public:
 // large shape costs its outline, not its area; the interior comes out as runs.
 class Rasterizer {
 public:
+    // `path` narrows the instructions used, as for the blend loops, so that
+    // tests can set the paths side by side.
+    explicit Rasterizer(blend::Path path = blend::Path::Avx512) : path_(std::min(path, blend::FastestPath())) {}
     // Starts a new pass restricted to `clip`; style numbers must be below
     // styleCount (0 is "no style" and never painted).
     void Begin(const PixelRect& clip, uint32_t styleCount);
@@ -169,6 +174,7 @@ private:
     // written four at a time.
     static constexpr size_t kSpare = 8;
 
+    blend::Path path_;
     PixelRect clip_;
     uint32_t styleCount_ = 0;
     std::vector<CellRow> rows_;  // by row of the clip, capacity kept between passes

@@ -3,6 +3,7 @@
 // plain rule gives for its own position: the nearest pixel, or the four
 // around it weighted by distance, tiled or with the edges stretched.
 #include "flash/render/BitmapSpan.h"
+#include "tests/support/PixelPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -70,27 +71,29 @@ TEST(BitmapSpan, EveryPixelOfARunFollowsTheRule) {
     for (const Case& c : cases) {
         const Image img = Checker(c.w, c.h);
         for (bool repeat : {false, true})
-            for (bool smooth : {false, true}) {
-                SCOPED_TRACE(::testing::Message() << c.name << (repeat ? ", tiled" : ", clamped") << (smooth ? ", smooth" : ""));
-                std::vector<uint32_t> run(static_cast<size_t>(c.n));
-                FillBitmapSpan(img, repeat, smooth, c.u, c.v, c.du, c.dv, c.n, run.data());
-                int worst = 0, at = 0;
-                for (int i = 0; i < c.n; ++i) {
-                    const double u = c.u + c.du * i, v = c.v + c.dv * i;
-                    uint32_t alone = 0;
-                    FillBitmapSpan(img, repeat, smooth, u, v, 0, 0, 1, &alone);
-                    EXPECT_EQ(run[i], alone) << "pixel " << i;
-                    // Weights in steps of 1/256 and a truncation in each of
-                    // the two blending steps: under 4 off the exact mix.
-                    const int d = Worst(run[i], Expected(img, repeat, smooth, u, v));
-                    if (d > worst) worst = d, at = i;
-                    const uint32_t a = run[i] >> 24;
-                    EXPECT_TRUE(((run[i] >> 16) & 0xFF) <= a && ((run[i] >> 8) & 0xFF) <= a && (run[i] & 0xFF) <= a)
-                        << "not premultiplied at " << i;
-                    if (::testing::Test::HasFailure()) break;
+            for (bool smooth : {false, true})
+                for (const blend::Path path : qb::test::PixelPaths()) {
+                    SCOPED_TRACE(::testing::Message() << c.name << (repeat ? ", tiled" : ", clamped")
+                                                      << (smooth ? ", smooth" : "") << ", path " << int(path));
+                    std::vector<uint32_t> run(static_cast<size_t>(c.n));
+                    FillBitmapSpan(img, repeat, smooth, c.u, c.v, c.du, c.dv, c.n, run.data(), path);
+                    int worst = 0, at = 0;
+                    for (int i = 0; i < c.n; ++i) {
+                        const double u = c.u + c.du * i, v = c.v + c.dv * i;
+                        uint32_t alone = 0;
+                        FillBitmapSpan(img, repeat, smooth, u, v, 0, 0, 1, &alone);
+                        EXPECT_EQ(run[i], alone) << "pixel " << i;
+                        // Weights in steps of 1/256 and a truncation in each of
+                        // the two blending steps: under 4 off the exact mix.
+                        const int d = Worst(run[i], Expected(img, repeat, smooth, u, v));
+                        if (d > worst) worst = d, at = i;
+                        const uint32_t a = run[i] >> 24;
+                        EXPECT_TRUE(((run[i] >> 16) & 0xFF) <= a && ((run[i] >> 8) & 0xFF) <= a && (run[i] & 0xFF) <= a)
+                            << "not premultiplied at " << i;
+                        if (::testing::Test::HasFailure()) break;
+                    }
+                    EXPECT_LE(worst, smooth ? 3 : 0) << "at pixel " << at;
                 }
-                EXPECT_LE(worst, smooth ? 3 : 0) << "at pixel " << at;
-            }
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "flash/render/Blend.h"
 #include "flash/render/Image.h"
+#include "tests/support/PixelPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -104,27 +105,30 @@ void ExpectExact(const Grid& g, uint32_t style, const std::vector<Pt>& poly, con
 
 TEST(Rasterizer, CoversAreThePixelAreasAtEverySlope) {
     const std::vector<std::vector<Pt>> shapes = {
-        {{2.3, 1.7}, {17.8, 4.1}, {9.2, 15.6}},                   // shallow, steep and slanted edges
-        {{1.0, 1.0}, {18.0, 1.0}, {18.0, 3.5}, {1.0, 3.5}},       // whole pixels and half a row
-        {{0.5, 8.25}, {19.5, 8.75}, {19.25, 9.1}, {0.2, 8.6}},    // nearly flat sliver
-        {{10.1, 0.3}, {10.4, 19.7}, {10.9, 19.6}, {10.6, 0.2}},   // nearly upright sliver
-        {{3.3, 3.3}, {3.6, 3.4}, {3.4, 3.7}},                     // inside one pixel
+        {{2.3, 1.7}, {17.8, 4.1}, {9.2, 15.6}},                  // shallow, steep and slanted edges
+        {{1.0, 1.0}, {18.0, 1.0}, {18.0, 3.5}, {1.0, 3.5}},      // whole pixels and half a row
+        {{0.5, 8.25}, {19.5, 8.75}, {19.25, 9.1}, {0.2, 8.6}},   // nearly flat sliver
+        {{10.1, 0.3}, {10.4, 19.7}, {10.9, 19.6}, {10.6, 0.2}},  // nearly upright sliver
+        {{3.3, 3.3}, {3.6, 3.4}, {3.4, 3.7}},                    // inside one pixel
     };
     const PixelRect looked{0, 0, 20, 20};
     // A small pass and one too large to keep all its pixels at hand take
     // different roads to the same covers.
     for (const PixelRect& clip : {looked, PixelRect{0, 0, 900, 900}}) {
-        Rasterizer r;
-        for (const auto& poly : shapes) {
-            for (const bool reversed : {false, true}) {
-                auto p = poly;
-                if (reversed) std::reverse(p.begin(), p.end());
-                r.Begin(clip, 2);
-                // Either winding: the style is on the inside's side.
-                AddPolygon(r, p, reversed ? 0 : 1, reversed ? 1 : 0);
-                Grid g;
-                r.Sweep(FillRule::NonZero, true, g);
-                ExpectExact(g, 1, p, looked);
+        for (const blend::Path path : qb::test::PixelPaths()) {
+            SCOPED_TRACE(testing::Message() << "path " << int(path));
+            Rasterizer r(path);
+            for (const auto& poly : shapes) {
+                for (const bool reversed : {false, true}) {
+                    auto p = poly;
+                    if (reversed) std::reverse(p.begin(), p.end());
+                    r.Begin(clip, 2);
+                    // Either winding: the style is on the inside's side.
+                    AddPolygon(r, p, reversed ? 0 : 1, reversed ? 1 : 0);
+                    Grid g;
+                    r.Sweep(FillRule::NonZero, true, g);
+                    ExpectExact(g, 1, p, looked);
+                }
             }
         }
     }
@@ -157,19 +161,23 @@ TEST(Rasterizer, ALongLineComesOutWholeAcrossTheRowsOfAWideCanvas) {
         {{300.6, 40.1}, {302.2, 560.9}, {309.9, 40.8}},                  // a long thin wedge
     };
     const PixelRect clip{0, 0, 1500, 600};
-    Rasterizer r;
-    for (const auto& poly : shapes) {
-        r.Begin(clip, 2);
-        AddPolygon(r, poly, 1, 0);
-        Grid g;
-        r.Sweep(FillRule::NonZero, true, g);
-        double x0 = poly[0].X, x1 = x0, y0 = poly[0].Y, y1 = y0;
-        for (const Pt& p : poly) {
-            x0 = std::min(x0, p.X), x1 = std::max(x1, p.X);
-            y0 = std::min(y0, p.Y), y1 = std::max(y1, p.Y);
+    for (const blend::Path path : qb::test::PixelPaths()) {
+        SCOPED_TRACE(testing::Message() << "path " << int(path));
+        Rasterizer r(path);
+        for (const auto& poly : shapes) {
+            r.Begin(clip, 2);
+            AddPolygon(r, poly, 1, 0);
+            Grid g;
+            r.Sweep(FillRule::NonZero, true, g);
+            double x0 = poly[0].X, x1 = x0, y0 = poly[0].Y, y1 = y0;
+            for (const Pt& p : poly) {
+                x0 = std::min(x0, p.X), x1 = std::max(x1, p.X);
+                y0 = std::min(y0, p.Y), y1 = std::max(y1, p.Y);
+            }
+            ExpectExact(g, 1, poly,
+                        {static_cast<int>(x0) - 2, static_cast<int>(y0) - 2, static_cast<int>(x1) + 3,
+                         static_cast<int>(y1) + 3});
         }
-        ExpectExact(g, 1, poly,
-                    {static_cast<int>(x0) - 2, static_cast<int>(y0) - 2, static_cast<int>(x1) + 3, static_cast<int>(y1) + 3});
     }
 }
 
@@ -298,32 +306,34 @@ TEST(Rasterizer, ColourMixedStraightInGivesWhatTheCoversGive) {
             for (int k = 0; k < 3; ++k) tri.push_back({next(-20, clip.X1 + 20), next(-20, clip.Y1 + 20)});
             shapes.push_back(tri);
         }
-        for (const FillRule rule : {FillRule::NonZero, FillRule::EvenOdd}) {
-            Rasterizer r;
-            // Room right of the clip, which nothing may touch.
-            const int width = clip.X1 + 5;
-            Canvas byCovers(width, clip.Y1, false), straight(width, clip.Y1, true);
-            for (Canvas* canvas : {&byCovers, &straight}) {
-                r.Begin(clip, 2);
-                for (const auto& tri : shapes) AddPolygon(r, tri, 1, 0);
-                r.Sweep(rule, true, *canvas);
-            }
-            if (blend::CanMixChanges()) {
-                EXPECT_GT(straight.PassesMixed, 0);
-            }
-            int partial = 0;
-            for (size_t i = 0; i < byCovers.Pixels.size(); ++i) {
-                const int x = static_cast<int>(i) % width, y = static_cast<int>(i) / width;
-                const int want = static_cast<int>(byCovers.Pixels[i] & 0xFF);
-                const int got = static_cast<int>(straight.Pixels[i] & 0xFF);
-                ASSERT_NEAR(got, want, 1) << "pixel " << x << "," << y;
-                ASSERT_EQ(straight.Pixels[i] >> 24, 0xFFu);
-                if (x >= clip.X1) {
-                    ASSERT_EQ(straight.Pixels[i], 0xFF000000u) << "pixel " << x << "," << y;
+        for (const FillRule rule : {FillRule::NonZero, FillRule::EvenOdd})
+            for (const blend::Path path : qb::test::PixelPaths()) {
+                SCOPED_TRACE(testing::Message() << "path " << int(path) << " rule " << int(rule));
+                Rasterizer r(path);
+                // Room right of the clip, which nothing may touch.
+                const int width = clip.X1 + 5;
+                Canvas byCovers(width, clip.Y1, false), straight(width, clip.Y1, true);
+                for (Canvas* canvas : {&byCovers, &straight}) {
+                    r.Begin(clip, 2);
+                    for (const auto& tri : shapes) AddPolygon(r, tri, 1, 0);
+                    r.Sweep(rule, true, *canvas);
                 }
-                partial += want > 0 && want < 255;
+                if (path >= blend::Path::Avx2) {
+                    EXPECT_GT(straight.PassesMixed, 0);
+                }
+                int partial = 0;
+                for (size_t i = 0; i < byCovers.Pixels.size(); ++i) {
+                    const int x = static_cast<int>(i) % width, y = static_cast<int>(i) / width;
+                    const int want = static_cast<int>(byCovers.Pixels[i] & 0xFF);
+                    const int got = static_cast<int>(straight.Pixels[i] & 0xFF);
+                    ASSERT_NEAR(got, want, 1) << "pixel " << x << "," << y;
+                    ASSERT_EQ(straight.Pixels[i] >> 24, 0xFFu);
+                    if (x >= clip.X1) {
+                        ASSERT_EQ(straight.Pixels[i], 0xFF000000u) << "pixel " << x << "," << y;
+                    }
+                    partial += want > 0 && want < 255;
+                }
+                EXPECT_GT(partial, 10);
             }
-            EXPECT_GT(partial, 10);
-        }
     }
 }
