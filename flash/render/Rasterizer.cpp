@@ -45,7 +45,8 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
         // there, a shallow line's middle goes four at a time), with marks for
         // their blocks too.
         stride_ = width + kSpare;
-        markStride_ = ((width + kSpare) >> kFineBlockShift) / 64 + 1;
+        markStride_ = (((width + kSpare) >> kFineBlockShift) / 64 + 1) * 64;
+        if (markBits_.size() < markStride_ / 64) markBits_.resize(markStride_ / 64);
         plane_ = width * rows <= kMaxPlanePixels;
         banded_ = !plane_;
         if (banded_) {
@@ -54,10 +55,10 @@ void Rasterizer::Begin(const PixelRect& clip, uint32_t styleCount) {
             if (bandEdges_.size() < bands) bandEdges_.resize(bands, -1);
         }
         // A row's stretches are at least a block apart.
-        if (stretchFrom_.size() < markStride_ * 32 + 1) {
-            stretchFrom_.resize(markStride_ * 32 + 1);
-            stretchTo_.resize(markStride_ * 32 + 1);
-            stretchAcc_.resize(markStride_ * 32 + 1);
+        if (stretchFrom_.size() < markStride_ / 2 + 1) {
+            stretchFrom_.resize(markStride_ / 2 + 1);
+            stretchTo_.resize(markStride_ / 2 + 1);
+            stretchAcc_.resize(markStride_ / 2 + 1);
         }
         const size_t planeRows = plane_ ? rows : static_cast<size_t>(bandRows_);
         if (planeDelta_.size() < planeRows * stride_) planeDelta_.resize(planeRows * stride_, 0.0f);
@@ -305,38 +306,28 @@ inline float MaxOf(float a, float b) {
 }
 
 // Marks blocks b0..b1 of a row's marks.
-[[gnu::always_inline]] inline void MarkBlocks(uint64_t* marks, int b0, int b1) {
-    const int w0 = b0 >> 6, w1 = b1 >> 6;
-    const uint64_t from = ~uint64_t{0} << (b0 & 63), upto = ~uint64_t{0} >> (63 - (b1 & 63));
-    if (w0 == w1) {
-        marks[w0] |= from & upto;
-        return;
-    }
-    marks[w0] |= from;
-    for (int w = w0 + 1; w < w1; ++w) marks[w] = ~uint64_t{0};
-    marks[w1] |= upto;
+[[gnu::always_inline]] inline void MarkBlocks(uint8_t* marks, int b0, int b1) {
+    for (int b = b0; b <= b1; ++b) marks[b] = 1;
 }
 
 // Pixel px's change and its right neighbour's into a row of changes
 // (counted from the clip's left side), with the blocks they fall in
 // marked for the sweep.
-[[gnu::always_inline]] inline void AddChange(float* delta, uint64_t* marks, int px, float a, float b, int blockShift) {
+[[gnu::always_inline]] inline void AddChange(float* delta, uint8_t* marks, int px, float a, float b, int blockShift) {
     delta[px] += a;
     delta[px + 1] += b;
-    const int b0 = px >> blockShift, b1 = (px + 1) >> blockShift;
-    marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
-    marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
+    marks[px >> blockShift] = 1;
+    marks[(px + 1) >> blockShift] = 1;
 }
 
 // A steep row's three changes from pixel px on, marked the same way.
-[[gnu::always_inline]] inline void AddSteep(float* delta, uint64_t* marks, int px, float v0, float v1, float v2,
+[[gnu::always_inline]] inline void AddSteep(float* delta, uint8_t* marks, int px, float v0, float v1, float v2,
                                             int blockShift) {
     delta[px] += v0;
     delta[px + 1] += v1;
     delta[px + 2] += v2;
-    const int b0 = px >> blockShift, b1 = (px + 2) >> blockShift;
-    marks[b0 >> 6] |= uint64_t{1} << (b0 & 63);
-    marks[b1 >> 6] |= uint64_t{1} << (b1 & 63);
+    marks[px >> blockShift] = 1;
+    marks[(px + 2) >> blockShift] = 1;
 }
 
 // A shallow row's changes from pixel px on: v0, v1, then `step` to each of
@@ -345,7 +336,7 @@ inline float MaxOf(float a, float b) {
 // length, so that how many pixels it crosses asks no question the
 // processor would have to guess: the middle goes four at a time, those
 // past it getting nothing added.
-[[gnu::always_inline]] inline void AddShallow(float* rowDelta, uint64_t* marks, int px, int middle, float v0, float v1,
+[[gnu::always_inline]] inline void AddShallow(float* rowDelta, uint8_t* marks, int px, int middle, float v0, float v1,
                                               float step, float last, float end, int blockShift) {
     float* delta = rowDelta + px;
     delta[0] += v0;
@@ -372,7 +363,7 @@ inline float MaxOf(float a, float b) {
 // its first pixel and the part in the next, each split by its mean position
 // as a line within one pixel is. Without a branch on whether it crosses,
 // since from row to row that is a coin toss. `invWidth` is 1/|dxdy|.
-[[gnu::always_inline]] inline void Rasterizer::SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d,
+[[gnu::always_inline]] inline void Rasterizer::SteepRow(float* rowDelta, uint8_t* marks, float x, float xNext, float d,
                                                         float invWidth) {
     const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
     const float xb = MaxOf(x, xNext);
@@ -388,7 +379,7 @@ inline float MaxOf(float a, float b) {
 // A whole row of a line that moves more than a pixel across it: the
 // quadratic ends and the linear middle, straight into the row's changes.
 // `invWidth` is 1/|dxdy|.
-[[gnu::always_inline]] inline void Rasterizer::ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d,
+[[gnu::always_inline]] inline void Rasterizer::ShallowRow(float* rowDelta, uint8_t* marks, float x, float xNext, float d,
                                                           float invWidth) {
     const float xa = MaxOf(MinOf(x, xNext), static_cast<float>(clip_.X0));
     const float xb = MinOf(MaxOf(x, xNext), static_cast<float>(clip_.X1));
@@ -455,7 +446,7 @@ QB_AVX2 inline RowLanes LanesOf(const LineRows& l, int j) {
 
 // Up to eight rows of a steep line as SteepRow does them (the same steps,
 // so the same changes), worked out side by side and then added row by row.
-QB_AVX2 inline void SteepLanes(const RowLanes& v, int count, float* delta, size_t stride, uint64_t* marks,
+QB_AVX2 inline void SteepLanes(const RowLanes& v, int count, float* delta, size_t stride, uint8_t* marks,
                                size_t markStride, int left, int right, int blockShift) {
     const __m256 one = _mm256_set1_ps(1.0f), half = _mm256_set1_ps(0.5f), zero = _mm256_setzero_ps();
     const __m256 xa = _mm256_max_ps(_mm256_min_ps(v.X, v.XNext), _mm256_set1_ps(static_cast<float>(left)));
@@ -480,7 +471,7 @@ QB_AVX2 inline void SteepLanes(const RowLanes& v, int count, float* delta, size_
 }
 
 // Up to eight rows of a shallow line as ShallowRow does them.
-QB_AVX2 inline void ShallowLanes(const RowLanes& v, int count, float* delta, size_t stride, uint64_t* marks,
+QB_AVX2 inline void ShallowLanes(const RowLanes& v, int count, float* delta, size_t stride, uint8_t* marks,
                                  size_t markStride, int left, int right, int blockShift) {
     const __m256 one = _mm256_set1_ps(1.0f), half = _mm256_set1_ps(0.5f);
     const __m256 xa = _mm256_max_ps(_mm256_min_ps(v.X, v.XNext), _mm256_set1_ps(static_cast<float>(left)));
@@ -527,14 +518,14 @@ QB_AVX2 inline void ShallowLanes(const RowLanes& v, int count, float* delta, siz
 
 // Rows j..j+n-1 of a line (counted from its first), the first of them at
 // delta and marks.
-QB_AVX2 void LineRowsAvx2(const LineRows& l, int j, int n, float* delta, size_t stride, uint64_t* marks,
+QB_AVX2 void LineRowsAvx2(const LineRows& l, int j, int n, float* delta, size_t stride, uint8_t* marks,
                           size_t markStride, int left, int right, int blockShift) {
     const bool steep = l.InvWidth >= 1.0f;
     for (int k = 0; k < n; k += 8) {
         const RowLanes v = LanesOf(l, j + k);
         const int count = std::min(8, n - k);
         float* rowDelta = delta + static_cast<size_t>(k) * stride;
-        uint64_t* rowMarks = marks + static_cast<size_t>(k) * markStride;
+        uint8_t* rowMarks = marks + static_cast<size_t>(k) * markStride;
         if (steep) SteepLanes(v, count, rowDelta, stride, rowMarks, markStride, left, right, blockShift);
         else ShallowLanes(v, count, rowDelta, stride, rowMarks, markStride, left, right, blockShift);
     }
@@ -567,7 +558,7 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
     auto row = [&](int r, float x, float xNext, float height) __attribute__((always_inline)) {
         const size_t i = static_cast<size_t>(r - planeTop_);
         float* delta = planeDelta_.data() + i * stride_;
-        uint64_t* marks = planeMarks_.data() + i * markStride_;
+        uint8_t* marks = planeMarks_.data() + i * markStride_;
         if (steep) SteepRow(delta, marks, x, xNext, height * e.Dir, e.InvWidth / height);
         else ShallowRow(delta, marks, x, xNext, height * e.Dir, e.InvWidth / height);
     };
@@ -583,7 +574,7 @@ void Rasterizer::EdgeRows(const Edge& e, int from, int to) {
     if (from < wholeEnd) {
         const size_t r = static_cast<size_t>(from - planeTop_);
         float* delta = planeDelta_.data() + r * stride_;
-        uint64_t* marks = planeMarks_.data() + r * markStride_;
+        uint8_t* marks = planeMarks_.data() + r * markStride_;
         const int n = wholeEnd - from, j0 = from - e.RowFirst - 1;
         if (steep) {
             for (int k = 0; k < n; ++k) {
@@ -673,13 +664,13 @@ void Rasterizer::SweepPlaneRows(int top, int bottom, FillRule rule, bool antiali
         SweepMixedRows(top, bottom, rule, mix, sink);
         return;
     }
-    const int words = static_cast<int>(markStride_);
     for (int r = top; r < bottom; ++r) {
         if (plane_) PrefetchAhead(r, bottom, sink);
         const size_t row = static_cast<size_t>(r - planeTop_);
-        uint64_t* marks = planeMarks_.data() + row * markStride_;
-        const auto [first, last] = MarkedBlocks(marks, words);
-        SweepRowOfPlane(r + clip_.Y0, planeDelta_.data() + row * stride_, marks, first, last, rule, antialias, sink);
+        const uint64_t* bits = MarkBits(row);
+        const auto [first, last] = MarkedBlocks(bits, static_cast<int>(markStride_ / 64));
+        SweepRowOfPlane(r + clip_.Y0, planeDelta_.data() + row * stride_, planeMarks_.data() + row * markStride_, bits,
+                        first, last, rule, antialias, sink);
     }
 }
 
@@ -690,8 +681,8 @@ void Rasterizer::SweepPlaneRows(int top, int bottom, FillRule rule, bool antiali
 void Rasterizer::PrefetchAhead(int r, int bottom, SpanSink& sink) {
     const int ahead = r + kPrefetchRows;
     if (ahead >= bottom) return;
-    const auto [first, last] = MarkedBlocks(planeMarks_.data() + static_cast<size_t>(ahead - planeTop_) * markStride_,
-                                            static_cast<int>(markStride_));
+    const auto [first, last] =
+        MarkedBlocks(MarkBits(static_cast<size_t>(ahead - planeTop_)), static_cast<int>(markStride_ / 64));
     if (first <= last)
         sink.Prefetch(ahead + clip_.Y0, clip_.X0 + (first << blockShift_),
                       std::min(clip_.X1 - 1, clip_.X0 + (last << blockShift_)));
@@ -841,7 +832,57 @@ CoverReader CoverReaderFor(blend::Path path) {
     return starts;
 }
 
+#if defined(QB_HAVE_AVX2)
+QB_AVX2 void MarkBits8(const uint8_t* marks, size_t words, uint64_t* bits) {
+    const __m256i zero = _mm256_setzero_si256();
+    for (size_t w = 0; w < words; ++w, marks += 64) {
+        const auto lo = static_cast<uint32_t>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(marks)), zero)));
+        const auto hi = static_cast<uint32_t>(_mm256_movemask_epi8(
+            _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(marks + 32)), zero)));
+        bits[w] = ~(uint64_t{hi} << 32 | lo);
+    }
+}
+#endif
+#if defined(QB_HAVE_AVX512BW)
+QB_AVX512_CODE_BEGIN
+QB_AVX512BW void MarkBits16(const uint8_t* marks, size_t words, uint64_t* bits) {
+    for (size_t w = 0; w < words; ++w, marks += 64) {
+        const __m512i v = _mm512_loadu_si512(marks);
+        bits[w] = _mm512_test_epi8_mask(v, v);
+    }
+}
+QB_AVX512_CODE_END
+#endif
+
 }  // namespace
+
+// Row `row` of the plane's marks as bits, 64 blocks a word, for the walks
+// that look for runs of them. Lines mark their blocks a byte each, since a
+// byte is stored without first reading what the others hold.
+const uint64_t* Rasterizer::MarkBits(size_t row) {
+    const uint8_t* marks = planeMarks_.data() + row * markStride_;
+    uint64_t* bits = markBits_.data();
+    const size_t words = markStride_ / 64;
+#if defined(QB_HAVE_AVX512BW)
+    if (path_ >= blend::Path::Avx512) {
+        MarkBits16(marks, words, bits);
+        return bits;
+    }
+#endif
+#if defined(QB_HAVE_AVX2)
+    if (path_ >= blend::Path::Avx2) {
+        MarkBits8(marks, words, bits);
+        return bits;
+    }
+#endif
+    for (size_t w = 0; w < words; ++w) {
+        uint64_t b = 0;
+        for (size_t i = 0; i < 64; ++i) b |= uint64_t{marks[w * 64 + i] != 0} << i;
+        bits[w] = b;
+    }
+    return bits;
+}
 
 // The first and last marked blocks of a row's marks (first past last when
 // there are none). A row is never wide: a few words to look at.
@@ -862,14 +903,14 @@ std::pair<int, int> Rasterizer::MarkedBlocks(const uint64_t* marks, int words) {
 
 // A row of changes with its marks, first..last the marked blocks: swept,
 // and left all clear, the spare changes past the clip's right side too.
-void Rasterizer::SweepRowOfPlane(int y, float* delta, uint64_t* marks, int first, int last, FillRule rule,
-                                 bool antialias, SpanSink& sink) {
+void Rasterizer::SweepRowOfPlane(int y, float* delta, uint8_t* marks, const uint64_t* bits, int first, int last,
+                                 FillRule rule, bool antialias, SpanSink& sink) {
     if (first > last) return;
     const int width = clip_.X1 - clip_.X0;
     const int inside = std::min(last, (width - 1) >> blockShift_);
-    if (first <= inside) SweepMarked(y, delta, marks, first, inside, rule, antialias, sink);
+    if (first <= inside) SweepMarked(y, delta, bits, first, inside, rule, antialias, sink);
     std::fill_n(delta + width, kSpare, 0.0f);
-    for (int w = first >> 6; w <= last >> 6; ++w) marks[w] = 0;
+    std::fill(marks + first, marks + last + 1, uint8_t{0});
 }
 
 // One style's row from its changes by pixel (from the clip's left side) and
@@ -879,7 +920,7 @@ void Rasterizer::SweepRowOfPlane(int y, float* delta, uint64_t* marks, int first
 // the outline. Every change belongs to style 1, since lines keep the painted
 // style on their left. Leaves the changes it read cleared; SweepRowOfPlane
 // clears the rest.
-void Rasterizer::SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
+void Rasterizer::SweepMarked(int y, float* rowDelta, const uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                              bool antialias, SpanSink& sink) {
     const int x0 = clip_.X0;
     float* delta = rowDelta - x0;  // by pixel
@@ -939,16 +980,15 @@ void Rasterizer::SweepMixedRows(int top, int bottom, FillRule rule, const MixTar
     for (int r = top; r < bottom; ++r) {
         if (plane_) PrefetchAhead(r, bottom, sink);
         const size_t row = static_cast<size_t>(r - planeTop_);
-        uint64_t* marks = planeMarks_.data() + row * markStride_;
         float* delta = planeDelta_.data() + row * stride_;
-        if (const int n = FindStretches(marks, 0, words, lastMask, x0, clip_.X1, blockShift_, from, to)) {
+        if (const int n = FindStretches(MarkBits(row), 0, words, lastMask, x0, clip_.X1, blockShift_, from, to)) {
             const int y = r + clip_.Y0;
             blend::MixStretches(mix.Pixels + static_cast<size_t>(y) * mix.Stride, mix.Color, delta - x0, from, to, n,
                                 accAfter, evenOdd, path_);
             HeldSpans(y, n, rule, true, sink);
         }
         std::fill_n(delta + width, kSpare, 0.0f);
-        std::fill_n(marks, markStride_, uint64_t{0});
+        std::fill_n(planeMarks_.data() + row * markStride_, markStride_, uint8_t{0});
     }
 }
 

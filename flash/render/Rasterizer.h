@@ -151,16 +151,17 @@ private:
     };
     void SweepPlaneRows(int top, int bottom, FillRule rule, bool antialias, const MixTarget& mix, SpanSink& sink);
     static std::pair<int, int> MarkedBlocks(const uint64_t* marks, int words);
-    void SweepRowOfPlane(int y, float* delta, uint64_t* marks, int first, int last, FillRule rule, bool antialias,
-                         SpanSink& sink);
+    const uint64_t* MarkBits(size_t row);
+    void SweepRowOfPlane(int y, float* delta, uint8_t* marks, const uint64_t* bits, int first, int last, FillRule rule,
+                         bool antialias, SpanSink& sink);
     void AddEdge(float x0, float y0, float x1, float y1, uint32_t styleLeft);
     struct Edge;
     void EdgeRows(const Edge& e, int from, int to);
     void SweepBands(FillRule rule, bool antialias, const MixTarget& mix, SpanSink& sink);
-    void SteepRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
-    void ShallowRow(float* rowDelta, uint64_t* marks, float x, float xNext, float d, float invWidth);
+    void SteepRow(float* rowDelta, uint8_t* marks, float x, float xNext, float d, float invWidth);
+    void ShallowRow(float* rowDelta, uint8_t* marks, float x, float xNext, float d, float invWidth);
     void ClearEdges();
-    void SweepMarked(int y, float* rowDelta, uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
+    void SweepMarked(int y, float* rowDelta, const uint64_t* marks, int firstBlock, int lastBlock, FillRule rule,
                      bool antialias, SpanSink& sink);
     void HeldSpans(int y, int stretches, FillRule rule, bool antialias, SpanSink& sink);
     void SweepMixedRows(int top, int bottom, FillRule rule, const MixTarget& mix, SpanSink& sink);
@@ -191,7 +192,7 @@ private:
     std::vector<float> stretchAcc_;
     // A pass of one style (a stroke, a one-colour shape) keeps no cells: its
     // lines add their changes straight into a plane of the clip's pixels and
-    // mark the blocks of pixels they touch, a bit each, and the sweep reads
+    // mark the blocks of pixels they touch, a byte each, and the sweep reads
     // the marked blocks only. Nothing to store, sort or walk twice.
     // Beyond this many pixels a plane would not stay in the caches: the
     // pass goes by bands instead.
@@ -199,7 +200,8 @@ private:
     bool plane_ = false;              // this pass draws into the plane
     bool planeDirty_ = false;         // and has written to it since its last sweep
     std::vector<float> planeDelta_;   // stride_ floats a row, all zero between passes
-    std::vector<uint64_t> planeMarks_;  // markStride_ words a row
+    std::vector<uint8_t> planeMarks_;  // markStride_ a row, a byte a block
+    std::vector<uint64_t> markBits_;   // one row's marks, a bit a block
     size_t stride_ = 0, markStride_ = 0;
     // A one-style pass too large for the plane keeps its lines instead,
     // each listed under the band it starts in, and sweeps them a band of
