@@ -458,16 +458,29 @@ QB_AVX2 inline void SteepLanes(const RowLanes& v, int count, float* delta, size_
     const __m256 d1 = _mm256_mul_ps(v.D, _mm256_min_ps(_mm256_mul_ps(_mm256_sub_ps(one, fa), v.InvWidth), one));
     const __m256 d2 = _mm256_sub_ps(v.D, d1);
     const __m256 mid = _mm256_mul_ps(half, _mm256_add_ps(fa, end));
-    alignas(32) float v0[8], v1[8], v2[8];
+    const __m256 v0 = _mm256_mul_ps(d1, _mm256_sub_ps(one, mid));
+    const __m256 v1 =
+        _mm256_add_ps(_mm256_mul_ps(d1, mid), _mm256_mul_ps(d2, _mm256_sub_ps(one, _mm256_mul_ps(half, past))));
+    const __m256 v2 = _mm256_mul_ps(_mm256_mul_ps(d2, half), past);
+    // Each row's three changes side by side, a fourth of nothing after
+    // them, so that a row takes one wide add instead of three.
+    const __m256 pairs0 = _mm256_unpacklo_ps(v0, v1), pairs1 = _mm256_unpackhi_ps(v0, v1);
+    const __m256 third0 = _mm256_unpacklo_ps(v2, zero), third1 = _mm256_unpackhi_ps(v2, zero);
+    alignas(32) float rows[8][4];  // rows 0 and 4, 1 and 5, ... stored in pairs, then read in order
+    _mm256_store_ps(rows[0], _mm256_shuffle_ps(pairs0, third0, 0x44));
+    _mm256_store_ps(rows[2], _mm256_shuffle_ps(pairs0, third0, 0xEE));
+    _mm256_store_ps(rows[4], _mm256_shuffle_ps(pairs1, third1, 0x44));
+    _mm256_store_ps(rows[6], _mm256_shuffle_ps(pairs1, third1, 0xEE));
+    static constexpr int kRowOf[8] = {0, 2, 4, 6, 1, 3, 5, 7};
     alignas(32) int32_t px[8];
-    _mm256_store_ps(v0, _mm256_mul_ps(d1, _mm256_sub_ps(one, mid)));
-    _mm256_store_ps(v1, _mm256_add_ps(_mm256_mul_ps(d1, mid),
-                                      _mm256_mul_ps(d2, _mm256_sub_ps(one, _mm256_mul_ps(half, past)))));
-    _mm256_store_ps(v2, _mm256_mul_ps(_mm256_mul_ps(d2, half), past));
     _mm256_store_si256(reinterpret_cast<__m256i*>(px),
                        _mm256_sub_epi32(_mm256_min_epi32(ia, _mm256_set1_epi32(right)), _mm256_set1_epi32(left)));
-    for (int i = 0; i < count; ++i, delta += stride, marks += markStride)
-        AddSteep(delta, marks, px[i], v0[i], v1[i], v2[i], blockShift);
+    for (int i = 0; i < count; ++i, delta += stride, marks += markStride) {
+        float* at = delta + px[i];
+        _mm_storeu_ps(at, _mm_add_ps(_mm_loadu_ps(at), _mm_load_ps(rows[kRowOf[i]])));
+        marks[px[i] >> blockShift] = 1;
+        marks[(px[i] + 2) >> blockShift] = 1;
+    }
 }
 
 // Up to eight rows of a shallow line as ShallowRow does them.
