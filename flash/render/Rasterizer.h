@@ -171,8 +171,8 @@ private:
     static constexpr int kFineBlockShift = 3, kCoarseBlockShift = 4;
     int blockShift_ = kFineBlockShift;
     // Changes a row keeps past the clip's right side: a line's last pixel
-    // may pass its changes on beyond it, and a shallow line's middle is
-    // written four at a time.
+    // may pass its changes on beyond it, and a shallow line's middle and a
+    // steep line's three changes are written four at a time.
     static constexpr size_t kSpare = 8;
 
     blend::Path path_;
