@@ -310,14 +310,20 @@ inline float MaxOf(float a, float b) {
     for (int b = b0; b <= b1; ++b) marks[b] = 1;
 }
 
+// Marks the blocks of pixels px0 and px1 (at most a block apart, so that
+// none lies between them).
+[[gnu::always_inline]] inline void MarkEnds(uint8_t* marks, int px0, int px1, int blockShift) {
+    marks[px0 >> blockShift] = 1;
+    marks[px1 >> blockShift] = 1;
+}
+
 // Pixel px's change and its right neighbour's into a row of changes
 // (counted from the clip's left side), with the blocks they fall in
 // marked for the sweep.
 [[gnu::always_inline]] inline void AddChange(float* delta, uint8_t* marks, int px, float a, float b, int blockShift) {
     delta[px] += a;
     delta[px + 1] += b;
-    marks[px >> blockShift] = 1;
-    marks[(px + 1) >> blockShift] = 1;
+    MarkEnds(marks, px, px + 1, blockShift);
 }
 
 // A steep row's three changes from pixel px on, marked the same way.
@@ -326,8 +332,7 @@ inline float MaxOf(float a, float b) {
     delta[px] += v0;
     delta[px + 1] += v1;
     delta[px + 2] += v2;
-    marks[px >> blockShift] = 1;
-    marks[(px + 2) >> blockShift] = 1;
+    MarkEnds(marks, px, px + 2, blockShift);
 }
 
 // A shallow row's changes from pixel px on: v0, v1, then `step` to each of
@@ -478,8 +483,7 @@ QB_AVX2 inline void SteepLanes(const RowLanes& v, int count, float* delta, size_
     for (int i = 0; i < count; ++i, delta += stride, marks += markStride) {
         float* at = delta + px[i];
         _mm_storeu_ps(at, _mm_add_ps(_mm_loadu_ps(at), _mm_load_ps(rows[kRowOf[i]])));
-        marks[px[i] >> blockShift] = 1;
-        marks[(px[i] + 2) >> blockShift] = 1;
+        MarkEnds(marks, px[i], px[i] + 2, blockShift);
     }
 }
 
