@@ -25,6 +25,17 @@ DEADLINE = 60  # seconds; generous, only ever reached when something is wrong
 CRASH_SIGNS = ("Unhandled exception", "wine: Unhandled", "terminate called")
 
 
+def crash_report(lines, tail):
+    """What of a program's standard error shows why it ended: the
+    debugger's report of a crash from its first line to the backtrace's end
+    (the module list after it says little), else the last lines."""
+    start = next((i for i, l in enumerate(lines) if any(sign in l for sign in CRASH_SIGNS)), None)
+    if start is None or not any(l.startswith("Backtrace:") for l in lines[start:]):
+        return lines[-tail:]
+    end = next((i for i in range(start, len(lines)) if lines[i].startswith("Modules:")), len(lines))
+    return lines[start:end][:60]
+
+
 class Deadline(Exception):
     pass
 
@@ -154,8 +165,8 @@ class Desktop:
             code = p.poll()
             state = "still running" if code is None else f"ended with code {code}"
             with open(log, "rb") as f:
-                tail = f.read().decode(errors="replace").splitlines()[-lines:]
-            report.append(f"{os.path.basename(log)}: {state}" + "".join("\n      " + t for t in tail))
+                shown = crash_report(f.read().decode(errors="replace").splitlines(), lines)
+            report.append(f"{os.path.basename(log)}: {state}" + "".join("\n      " + t for t in shown))
         return report
 
     def crashed_programs(self):

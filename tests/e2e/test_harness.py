@@ -20,6 +20,11 @@ class Crashes(E2ECase):
         crash.wait(timeout=harness.DEADLINE)
         self.assertEqual(len(self.desktop.crashed_programs()), 1, self.desktop.program_report())
         self.crash_expected = True
+        # The debugger's report, backtrace and all, is in the program's log
+        # and in what a failing test shows of it.
+        report = "\n".join(self.desktop.program_report())
+        self.assertIn("Backtrace:", report)
+        self.assertIn("qbhost", report.split("Backtrace:")[1])
         # A program that ends well is not taken for one that crashed.
         self.desktop.begin_test()
         tone = self.desktop.tool("qbhost", "tone")
